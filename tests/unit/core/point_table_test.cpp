@@ -11,9 +11,10 @@ constexpr BlockAddress kB{1, 2, 3, 101};
 
 class PointTableTest : public testing::Test {
   protected:
-    PointTable table{[this](DdeHandle h) { released.push_back(h); }, [this] { ++header_marks; }};
+    // Declared before the table, which releases its remaining handles when destroyed.
     std::vector<DdeHandle> released;
     int header_marks = 0;
+    PointTable table{[this](DdeHandle h) { released.push_back(h); }, [this] { ++header_marks; }};
 
     MonitoredPoint& listed(const BlockAddress& a) { return table.create(a, {}, false, true); }
     MonitoredPoint& dde_point(const BlockAddress& a, DdeHandle item, DdeHandle topic) {
