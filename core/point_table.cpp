@@ -12,7 +12,10 @@ PointTable::~PointTable() {
 
 MonitoredPoint& PointTable::create(const BlockAddress& address, const DdeLink& link, bool dde_only,
                                    bool no_dde) {
-    return points_.emplace_back(next_request_id_++, address, no_dde ? DdeLink{} : link, dde_only);
+    const std::uint32_t id = next_request_id_++;
+    if (next_request_id_ == 0)
+        next_request_id_ = 1;
+    return points_.emplace_back(id, address, no_dde ? DdeLink{} : link, dde_only);
 }
 
 PointTable::Iterator PointTable::erase(Iterator it) {

@@ -28,13 +28,6 @@ class PointTableTest : public testing::Test {
     }
 };
 
-TEST_F(PointTableTest, KeepsCreationOrder) {
-    listed(kB);
-    listed(kA);
-    dde_point(kB, 1, 2);
-    EXPECT_EQ(addresses(), (std::vector<BlockAddress>{kB, kA, kB}));
-}
-
 TEST_F(PointTableTest, NoDdeSwitchStoresZeroDdeFields) {
     const MonitoredPoint& p = table.create(kA, {5, 6, true, 7}, false, true);
     EXPECT_EQ(p.dde.item, 0u);
