@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Runs the end-to-end suite under Wine: a fresh Wine prefix and a private virtual display per
+# run, torn down at the end whatever happens. Exit status: the suite's.
+#
+#   scripts/run-e2e.sh <windows build dir> [gtest arguments...]
+#
+# Environment: BRIXTEL_E2E_TIMEOUT (seconds for the suite, default 1200),
+# BRIXTEL_E2E_TIME_SCALE (stretches the suite's own waits on slow machines, default 1),
+# BRIXTEL_E2E_KEEP=1 keeps the run folder (prefix, logs) for a post-mortem.
+set -u
+
+if [ $# -lt 1 ] || [ ! -d "$1" ]; then
+    echo "usage: $0 <windows build dir> [gtest arguments...]" >&2
+    exit 2
+fi
+build_dir=$(cd "$1" && pwd)
+shift
+
+suite="$build_dir/e2e/brixtel_e2e.exe"
+program="$build_dir/stage/Programs/Brixtel.exe"
+for file in "$suite" "$build_dir/e2e/brixtel_e2e_hook.dll" "$program"; do
+    if [ ! -f "$file" ]; then
+        echo "run-e2e: missing $file (build the windows tree first)" >&2
+        exit 2
+    fi
+done
+
+run_dir=$(mktemp -d "$build_dir/e2e-run.XXXXXX")
+export WINEPREFIX="$run_dir/prefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+# No Mono/Gecko installers; no menu entries written into the user's desktop.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+unset DISPLAY
+
+xvfb_pid=""
+cleanup() {
+    if [ -d "$WINEPREFIX" ]; then
+        wineserver -k >/dev/null 2>&1
+        timeout 30 wineserver -w >/dev/null 2>&1
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        timeout 10 tail --pid="$xvfb_pid" -f /dev/null 2>/dev/null || kill -9 "$xvfb_pid" 2>/dev/null
+    fi
+    if [ "${BRIXTEL_E2E_KEEP:-0}" = 1 ]; then
+        echo "run-e2e: kept $run_dir"
+    else
+        rm -rf "$run_dir"
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+started=$(date +%s)
+
+# Xvfb picks a free display itself and writes its number once it accepts connections.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+    3>"$run_dir/display" >"$run_dir/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 300); do
+    [ -s "$run_dir/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ ! -s "$run_dir/display" ]; then
+    echo "run-e2e: the virtual display did not come up within 30 s" >&2
+    cat "$run_dir/xvfb.log" >&2
+    exit 3
+fi
+export DISPLAY=":$(head -n1 "$run_dir/display")"
+
+# Made inside the display, so the wineserver and its desktop keep a working display.
+if ! timeout 300 wineboot -i >"$run_dir/wineboot.log" 2>&1; then
+    echo "run-e2e: wineboot failed or timed out" >&2
+    cat "$run_dir/wineboot.log" >&2
+    exit 3
+fi
+echo "run-e2e: display $DISPLAY, prefix ready in $(($(date +%s) - started)) s"
+
+# Programs under test are given as Windows paths through the Z: drive.
+export BRIXTEL_EXE="Z:${program//\//\\}"
+timeout -k 15 "${BRIXTEL_E2E_TIMEOUT:-1200}" wine "$suite" "$@" 2>&1 | tr -d '\r'
+status=${PIPESTATUS[0]}
+if [ "$status" = 124 ]; then
+    echo "run-e2e: the suite did not finish within ${BRIXTEL_E2E_TIMEOUT:-1200} s" >&2
+fi
+echo "run-e2e: finished in $(($(date +%s) - started)) s with status $status"
+exit "$status"

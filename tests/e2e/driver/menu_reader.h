@@ -1,0 +1,52 @@
+// The menu of the program's main window, read from inside the program by the hook DLL.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brixtel::e2e {
+
+struct MenuItem {
+    UINT id = 0;
+    std::wstring text;
+    bool separator = false;
+    bool checked = false;
+    bool grayed = false;
+    std::vector<MenuItem> items; // the pop-up's items, empty for a command
+};
+
+struct Menu {
+    std::vector<MenuItem> popups;
+    // The command item with this identifier, searched through all pop-ups.
+    const MenuItem* find(UINT id) const;
+};
+
+class MenuReader {
+  public:
+    MenuReader() = default;
+    ~MenuReader();
+    MenuReader(const MenuReader&) = delete;
+    MenuReader& operator=(const MenuReader&) = delete;
+
+    // Hooks the UI thread of `window` (once; later calls for the same window reuse the hook).
+    bool attach(HWND window);
+    void detach();
+    // Asks the hook for the current menu and waits (bounded) for its answer.
+    std::optional<Menu> read();
+    const std::string& failure() const { return failure_; }
+
+  private:
+    bool fail(std::string why);
+
+    HWND window_ = nullptr;
+    HHOOK hook_ = nullptr;
+    HANDLE mapping_ = nullptr;
+    void* view_ = nullptr;
+    LONG next_request_ = 0;
+    std::string failure_;
+};
+
+} // namespace brixtel::e2e

@@ -1,0 +1,95 @@
+#include "tests/e2e/driver/registry.h"
+
+#include <cstring>
+
+namespace brixtel::e2e {
+
+namespace {
+
+std::optional<std::vector<uint8_t>> read_raw(HKEY root, const std::wstring& path,
+                                             const std::wstring& name, DWORD wanted_type) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr,
+                     &size) != ERROR_SUCCESS ||
+        type != wanted_type)
+        return std::nullopt;
+    std::vector<uint8_t> data(size);
+    if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                     data.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    data.resize(size);
+    return data;
+}
+
+bool write_raw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
+               const void* data, DWORD size) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const LONG result =
+        RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+} // namespace
+
+bool key_exists(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool delete_key_tree(HKEY root, const std::wstring& path) {
+    const LONG result = RegDeleteTreeW(root, path.c_str());
+    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)
+        RegDeleteKeyW(root, path.c_str()); // RegDeleteTreeW may leave the key itself
+    return !key_exists(root, path);
+}
+
+std::optional<DWORD> read_dword(HKEY root, const std::wstring& path, const std::wstring& name) {
+    const auto data = read_raw(root, path, name, REG_DWORD);
+    if (!data || data->size() != sizeof(DWORD))
+        return std::nullopt;
+    DWORD value = 0;
+    memcpy(&value, data->data(), sizeof value);
+    return value;
+}
+
+std::optional<std::wstring> read_string(HKEY root, const std::wstring& path,
+                                        const std::wstring& name) {
+    const auto data = read_raw(root, path, name, REG_SZ);
+    if (!data)
+        return std::nullopt;
+    std::wstring text(data->size() / sizeof(wchar_t), L'\0');
+    memcpy(text.data(), data->data(), text.size() * sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0')
+        text.pop_back();
+    return text;
+}
+
+std::optional<std::vector<uint8_t>> read_binary(HKEY root, const std::wstring& path,
+                                                const std::wstring& name) {
+    return read_raw(root, path, name, REG_BINARY);
+}
+
+bool write_dword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
+    return write_raw(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
+bool write_string(HKEY root, const std::wstring& path, const std::wstring& name,
+                  const std::wstring& value) {
+    return write_raw(root, path, name, REG_SZ, value.c_str(),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+bool write_binary(HKEY root, const std::wstring& path, const std::wstring& name,
+                  const std::vector<uint8_t>& value) {
+    return write_raw(root, path, name, REG_BINARY, value.data(), static_cast<DWORD>(value.size()));
+}
+
+} // namespace brixtel::e2e
