@@ -1,6 +1,7 @@
 #pragma once
 // Every text the program shows comes from the string table, addressed by a numeric id.
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace brixtel {
@@ -13,7 +14,15 @@ namespace ids {
 #undef BRIXTEL_STRING
 } // namespace ids
 
+struct StringEntry {
+    StringId id;
+    std::wstring_view text;
+};
+
 // The text of an id, exactly as the resource table holds it; empty for an unknown id.
 std::wstring_view string_text(StringId id);
+
+// The whole table in ascending id order.
+std::span<const StringEntry> all_strings();
 
 } // namespace brixtel
