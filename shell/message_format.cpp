@@ -12,8 +12,6 @@ const std::wstring& MessageArg::text() const {
 
 namespace {
 
-constexpr std::size_t max_inserts = 99;
-
 // A printf-style conversion between the "!" marks of an insert.
 struct InsertSpec {
     std::string flags;
@@ -234,9 +232,6 @@ std::optional<std::vector<InsertKind>> message_inserts(std::wstring_view format)
 
 std::optional<std::wstring> format_message(std::wstring_view format,
                                            std::span<const MessageArg> args) {
-    if (args.size() > max_inserts) {
-        return std::nullopt;
-    }
     std::wstring out;
     for (std::size_t pos = 0; pos < format.size();) {
         const wchar_t c = format[pos];

@@ -245,4 +245,54 @@ void center_window(HWND window, HWND reference) {
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
+HTREEITEM insert_tree_item(HTREEITEM parent, std::wstring_view text, HTREEITEM insert_after,
+                           int image, HWND tree, LPARAM data) {
+    std::wstring label(text);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = insert_after;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = label.data();
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = image;
+    insert.item.lParam = data;
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+void set_check_state(HWND tree, HTREEITEM item, UINT state_image) {
+    TVITEMW update{};
+    update.mask = TVIF_HANDLE | TVIF_STATE;
+    update.hItem = item;
+    update.stateMask = TVIS_STATEIMAGEMASK;
+    update.state = INDEXTOSTATEIMAGEMASK(state_image);
+    SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
+}
+
+int get_check_state(HWND tree, HTREEITEM item) {
+    TVITEMW query{};
+    query.mask = TVIF_HANDLE | TVIF_STATE;
+    query.hItem = item;
+    query.stateMask = TVIS_STATEIMAGEMASK;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return static_cast<int>((query.state & TVIS_STATEIMAGEMASK) >> 12) - 1;
+}
+
+LPARAM get_item_data(HWND tree, HTREEITEM item) {
+    TVITEMW query{};
+    query.mask = TVIF_HANDLE | TVIF_PARAM;
+    query.hItem = item;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return query.lParam;
+}
+
+void clear_tree(HWND dialog, int control_id, HIMAGELIST& image_list) {
+    SendDlgItemMessageW(dialog, control_id, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    if (image_list != nullptr) {
+        ImageList_RemoveAll(image_list);
+        ImageList_Destroy(image_list);
+        image_list = nullptr;
+    }
+}
+
 } // namespace brixtel

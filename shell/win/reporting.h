@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
@@ -66,5 +68,15 @@ std::unique_ptr<wchar_t[]> allocate_text(std::size_t characters);
 
 // Centers the window over the reference window, kept inside the screen.
 void center_window(HWND window, HWND reference);
+
+// Tree-view items with check boxes drawn as state images: 1 unchecked, 2 checked, 0 none.
+HTREEITEM insert_tree_item(HTREEITEM parent, std::wstring_view text, HTREEITEM insert_after,
+                           int image, HWND tree, LPARAM data);
+void set_check_state(HWND tree, HTREEITEM item, UINT state_image);
+// 0 unchecked, 1 checked (the state image less one; -1 for an item without a check box).
+int get_check_state(HWND tree, HTREEITEM item);
+LPARAM get_item_data(HWND tree, HTREEITEM item);
+// Deletes every item of the dialog's tree control and destroys its image list.
+void clear_tree(HWND dialog, int control_id, HIMAGELIST& image_list);
 
 } // namespace brixtel
