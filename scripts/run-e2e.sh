@@ -7,6 +7,7 @@
 # Environment: BRIXTEL_E2E_TIMEOUT (seconds for the suite, default 1200),
 # BRIXTEL_E2E_TIME_SCALE (stretches the suite's own waits on slow machines, default 1),
 # BRIXTEL_E2E_KEEP=1 keeps the run folder (prefix, logs) for a post-mortem.
+# Screenshots of failed tests land in <build dir>/e2e-artifacts.
 set -u
 
 if [ $# -lt 1 ] || [ ! -d "$1" ]; then
@@ -26,6 +27,9 @@ for file in "$suite" "$build_dir/e2e/brixtel_e2e_hook.dll" "$program"; do
 done
 
 run_dir=$(mktemp -d "$build_dir/e2e-run.XXXXXX")
+artifacts="$build_dir/e2e-artifacts"
+rm -rf "$artifacts"
+mkdir -p "$artifacts"
 export WINEPREFIX="$run_dir/prefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
@@ -80,10 +84,16 @@ echo "run-e2e: display $DISPLAY, prefix ready in $(($(date +%s) - started)) s"
 
 # Programs under test are given as Windows paths through the Z: drive.
 export BRIXTEL_EXE="Z:${program//\//\\}"
+export BRIXTEL_E2E_ARTIFACTS="Z:${artifacts//\//\\}"
 timeout -k 15 "${BRIXTEL_E2E_TIMEOUT:-1200}" wine "$suite" "$@" 2>&1 | tr -d '\r'
 status=${PIPESTATUS[0]}
 if [ "$status" = 124 ]; then
     echo "run-e2e: the suite did not finish within ${BRIXTEL_E2E_TIMEOUT:-1200} s" >&2
 fi
+for picture in "$artifacts"/*.bmp; do
+    [ -f "$picture" ] || continue
+    timeout 60 convert "$picture" "${picture%.bmp}.png" 2>/dev/null && rm -f "$picture"
+    echo "run-e2e: screenshot ${picture%.bmp}.png"
+done
 echo "run-e2e: finished in $(($(date +%s) - started)) s with status $status"
 exit "$status"

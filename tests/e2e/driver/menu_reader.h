@@ -34,7 +34,8 @@ class MenuReader {
     // Hooks the UI thread of `window` (once; later calls for the same window reuse the hook).
     bool attach(HWND window);
     void detach();
-    // Asks the hook for the current menu and waits (bounded) for its answer.
+    // Asks the hook for the current menu and waits (bounded) for its answer. The request is a
+    // posted message, so commands posted before it have been handled when it is answered.
     std::optional<Menu> read();
     const std::string& failure() const { return failure_; }
 

@@ -6,7 +6,7 @@ namespace brixtel::e2e {
 
 std::optional<LRESULT> send_bounded(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+    if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_BLOCK,
                              static_cast<UINT>(scaled(kSendBound).count()), &result))
         return std::nullopt;
     return static_cast<LRESULT>(result);
