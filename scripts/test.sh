@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native unit tests (plain and under the address
+# and undefined-behaviour sanitizers) and the end-to-end suite of Brixtel.exe under Wine.
+set -uo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$top"
+
+bash scripts/setup.sh || exit 1
+mkdir -p build/logs
+
+passed=0
+failed=0
+status=0
+
+# Adds the counts of a ctest run ("... tests failed out of N") to the totals.
+count_ctest() {
+    local line total failures
+    line=$(grep -E 'tests failed out of [0-9]+' "$1" | tail -n 1)
+    if [ -z "$line" ]; then
+        failed=$((failed + 1))
+        return
+    fi
+    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+    failures=$(sed -E 's/.* ([0-9]+) tests failed.*/\1/' <<<"$line")
+    passed=$((passed + total - failures))
+    failed=$((failed + failures))
+}
+
+# Adds the counts of a GoogleTest run to the totals.
+count_gtest() {
+    local ok bad
+    ok=$(grep -aE '^\[  PASSED  \] [0-9]+ test' "$1" | tail -n 1 | sed -E 's/[^0-9]*([0-9]+).*/\1/')
+    bad=$(grep -aE '^\[  FAILED  \] [0-9]+ test' "$1" | tail -n 1 | sed -E 's/[^0-9]*([0-9]+).*/\1/')
+    if [ -z "$ok$bad" ]; then
+        failed=$((failed + 1))
+        return
+    fi
+    passed=$((passed + ${ok:-0}))
+    failed=$((failed + ${bad:-0}))
+}
+
+unit_tests() {
+    local preset="$1" log="build/logs/unit-$1.log"
+    echo "== unit tests ($preset)"
+    if cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j2; then
+        ctest --preset "$preset" -j2 2>&1 | tee "$log"
+        [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+        count_ctest "$log"
+    else
+        echo "build failed ($preset)"
+        status=1
+        failed=$((failed + 1))
+    fi
+}
+
+end_to_end_tests() {
+    local log="build/logs/e2e.log"
+    echo "== end-to-end tests (Wine)"
+    if cmake --preset windows >/dev/null && cmake --build --preset windows -j2; then
+        bash scripts/run-e2e.sh "$top/build/windows" 2>&1 | tee "$log"
+        [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+        count_gtest "$log"
+    else
+        echo "build failed (windows)"
+        status=1
+        failed=$((failed + 1))
+    fi
+}
+
+unit_tests native
+unit_tests native-sanitize
+end_to_end_tests
+
+echo
+echo "${passed} passed, ${failed} failed"
+[ "$failed" -eq 0 ] || status=1
+exit "$status"

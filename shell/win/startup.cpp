@@ -1,0 +1,79 @@
+#include "shell/win/startup.h"
+
+#include "shell/status_texts.h"
+#include "shell/string_table.h"
+#include "shell/win/app.h"
+#include "shell/win/main_window.h"
+#include "shell/win/reporting.h"
+
+#include <commctrl.h>
+
+#include <clocale>
+#include <string>
+
+namespace brixtel::win {
+namespace {
+
+constexpr DWORD kUserNameChars = 64;
+
+std::wstring user_suffix() {
+    wchar_t name[kUserNameChars] = {};
+    DWORD size = kUserNameChars;
+    if (!GetUserNameW(name, &size))
+        return {};
+    return std::wstring(L" from ") + name;
+}
+
+// The texts that depend on the settings, once they are known.
+void show_settings_texts(App& app) {
+    app.status_bar.set_text(StatusMonitoring,
+                            monitoring_state_text(false, app.settings.frequency_ms));
+    app.status_bar.set_text(StatusLogSize, log_size_zero_text(app.settings.log_size_mb));
+    if (!app.loop_configuration_known)
+        app.status_bar.set_text(StatusConnection, string_text(ids::NoMonitoringConfiguration));
+}
+
+int message_loop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+} // namespace
+
+int run_program(HINSTANCE instance, int show_command) {
+    // Date and time texts follow the user's settings.
+    std::setlocale(LC_TIME, "");
+
+    install_out_of_memory_handler();
+
+    App app;
+    app.instance = instance;
+    app.user_suffix = user_suffix();
+    InitCommonControls();
+
+    app.window_class = register_main_window_class(app);
+    if (!app.window_class)
+        error_text_box();
+    if (!create_main_window(app)) {
+        // Without its window the program has nothing to run with.
+        error_text_box();
+        return 0;
+    }
+    set_main_window(app.main_window);
+
+    ShowWindow(app.main_window, show_command);
+    UpdateWindow(app.main_window);
+
+    check_view_items(app.main_window, app.settings.debug_view);
+    show_settings_texts(app);
+
+    const int exit_code = message_loop();
+    UnregisterClassW(kMainWindowClass, instance);
+    return exit_code;
+}
+
+} // namespace brixtel::win

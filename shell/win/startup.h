@@ -1,0 +1,10 @@
+#pragma once
+// Start-up and the message loop: runs once on the main thread.
+#include <windows.h>
+
+namespace brixtel::win {
+
+// Returns the process exit code: the WM_QUIT code, or 0 when start-up stops early.
+int run_program(HINSTANCE instance, int show_command);
+
+} // namespace brixtel::win

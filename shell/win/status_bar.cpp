@@ -1,0 +1,37 @@
+#include "shell/win/status_bar.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace brixtel::win {
+
+namespace {
+constexpr int kPartRightEdges[] = {165, 240, 390, 540, 615, -1};
+constexpr std::size_t kMaxStatusText = 255;
+} // namespace
+
+bool StatusBar::create(HWND parent) {
+    window_ = CreateStatusWindowW(WS_CHILD | WS_VISIBLE | CCS_TOP | SBARS_TOOLTIPS, L"", parent, 0);
+    if (!window_)
+        return false;
+    SendMessageW(window_, SB_SETPARTS, std::size(kPartRightEdges),
+                 reinterpret_cast<LPARAM>(kPartRightEdges));
+    return true;
+}
+
+void StatusBar::set_text(int part, std::wstring_view text) {
+    if (!window_)
+        return;
+    const std::wstring shown(text.substr(0, kMaxStatusText));
+    SendMessageW(window_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(shown.c_str()));
+    SendMessageW(window_, SB_SETTIPTEXTW, part, reinterpret_cast<LPARAM>(shown.c_str()));
+    UpdateWindow(window_);
+}
+
+void StatusBar::forward_size(WPARAM wparam, LPARAM lparam) {
+    if (window_)
+        SendMessageW(window_, WM_SIZE, wparam, lparam);
+}
+
+} // namespace brixtel::win
