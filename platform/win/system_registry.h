@@ -1,0 +1,14 @@
+#pragma once
+// The registry of the running system (ADVAPI32).
+#include "platform/registry.h"
+
+namespace brixtel {
+
+class SystemRegistry : public Registry {
+  public:
+    std::unique_ptr<RegistryKey> open(RegistryRoot root, std::wstring_view path,
+                                      RegistryAccess access) override;
+    Created create(RegistryRoot root, std::wstring_view path, RegistryAccess access) override;
+};
+
+} // namespace brixtel
