@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -131,11 +132,49 @@ TEST_F(MainWindowTest, StatusBarShowsDefaultsAfterStartUp) {
         EXPECT_TRUE(brixtel.wait_for_status_text(c.part, c.text));
 }
 
-TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
-    DWORD exit_code = 0;
-    ASSERT_TRUE(brixtel.close(&exit_code));
+struct ViewStep {
+    UINT command;
+    bool debug_checked; // Export View is checked exactly when Debug View is not
+};
+
+// With nothing collected yet the views switch without a question, and choosing the view
+// already shown changes nothing.
+TEST_F(MainWindowTest, ViewCommandsMoveTheCheckMarkWithoutAsking) {
+    const ViewStep steps[] = {
+        {40015, false}, {40014, true}, {40014, true}, {40015, false}, {40014, true},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE("step " + std::to_string(i) + ", command " + std::to_string(steps[i].command));
+        ASSERT_TRUE(brixtel.post_command(steps[i].command));
+        // The menu request is queued behind the command, so it sees the command's outcome.
+        Menu menu;
+        ASSERT_TRUE(brixtel.read_menu(&menu));
+        const MenuItem* debug_view = menu.find(40014);
+        const MenuItem* export_view = menu.find(40015);
+        ASSERT_TRUE(debug_view && export_view);
+        EXPECT_EQ(debug_view->checked, steps[i].debug_checked);
+        EXPECT_EQ(export_view->checked, !steps[i].debug_checked);
+        EXPECT_TRUE(brixtel.open_dialogs().empty())
+            << "no question expected; windows: " << brixtel.describe_windows();
+    }
+}
+
+class LeavingTest : public MainWindowTest, public ::testing::WithParamInterface<UINT> {};
+
+// WM_CLOSE from the window frame, or the Exit command of the File menu.
+TEST_P(LeavingTest, EndsTheProgramWithExitCodeZero) {
+    const UINT how = GetParam();
+    ASSERT_TRUE(how == WM_CLOSE ? brixtel.post(WM_CLOSE) : brixtel.post_command(how));
+    DWORD exit_code = STILL_ACTIVE;
+    ASSERT_TRUE(brixtel.wait_for_exit(&exit_code));
     EXPECT_EQ(exit_code, 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(CloseAndExit, LeavingTest, ::testing::Values(UINT{WM_CLOSE}, UINT{40003}),
+                         [](const auto& info) {
+                             return info.param == WM_CLOSE ? std::string("CloseWindow")
+                                                           : std::string("ExitCommand");
+                         });
 
 } // namespace
 } // namespace brixtel::e2e

@@ -241,6 +241,14 @@ AssertionResult BrixtelProcess::wait_for_window(std::wstring_view title, HWND* f
                               << "; windows: " << describe_windows();
 }
 
+std::vector<HWND> BrixtelProcess::open_dialogs() const {
+    std::vector<HWND> dialogs;
+    for (HWND window : top_windows_of(process_id_))
+        if (IsWindowVisible(window) && window_class(window) == kDialogClass)
+            dialogs.push_back(window);
+    return dialogs;
+}
+
 AssertionResult BrixtelProcess::wait_until_gone(HWND window, Millis bound) const {
     if (poll_until([&] { return !IsWindow(window) || !IsWindowVisible(window); }, bound))
         return AssertionSuccess();

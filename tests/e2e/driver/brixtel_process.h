@@ -69,6 +69,8 @@ class BrixtelProcess {
     ::testing::AssertionResult wait_for_window(std::wstring_view title, HWND* found,
                                                Millis bound = kWaitBound,
                                                std::wstring_view class_name = kDialogClass) const;
+    // Visible dialogs and message boxes of the process.
+    std::vector<HWND> open_dialogs() const;
     ::testing::AssertionResult wait_until_gone(HWND window, Millis bound = kWaitBound) const;
     std::string describe_windows() const;
 
