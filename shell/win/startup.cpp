@@ -3,12 +3,14 @@
 #include "shell/status_texts.h"
 #include "shell/string_table.h"
 #include "shell/win/app.h"
+#include "shell/win/instance_check.h"
 #include "shell/win/main_window.h"
 #include "shell/win/reporting.h"
 
 #include <commctrl.h>
 
 #include <clocale>
+#include <cstdio>
 #include <string>
 
 namespace brixtel::win {
@@ -33,6 +35,17 @@ void show_settings_texts(App& app) {
         app.status_bar.set_text(StatusConnection, string_text(ids::NoMonitoringConfiguration));
 }
 
+// Lists each process on the standard output (which a windowed process discards).
+bool print_process(DWORD process_id, WORD, std::string_view name) {
+    std::printf("%5lu   %.*s\n", static_cast<unsigned long>(process_id),
+                static_cast<int>(name.size()), name.data());
+    return true;
+}
+
+bool another_copy_running() {
+    return list_processes(print_process).program_count > 1;
+}
+
 int message_loop() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -47,6 +60,8 @@ int message_loop() {
 int run_program(HINSTANCE instance, int show_command) {
     // Date and time texts follow the user's settings.
     std::setlocale(LC_TIME, "");
+    if (another_copy_running())
+        return 0;
 
     install_out_of_memory_handler();
 

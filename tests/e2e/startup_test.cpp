@@ -16,8 +16,7 @@ bool has_main_window(DWORD process_id) {
     return false;
 }
 
-// Disabled until start-up counts the running copies; enable it with that change.
-TEST_F(StartUpTest, DISABLED_SecondCopyEndsAtOnceWithoutWindow) {
+TEST_F(StartUpTest, SecondCopyEndsAtOnceWithoutWindow) {
     ASSERT_TRUE(brixtel.launch());
     BrixtelProcess second;
     ASSERT_TRUE(second.start());

@@ -103,8 +103,9 @@ AssertionResult BrixtelProcess::start(std::wstring_view arguments, std::wstring 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(executable.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, folder.c_str(), &startup, &info))
+    // Detached, as when started from the desktop: what a windowed program prints goes nowhere.
+    if (!CreateProcessW(executable.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+                        DETACHED_PROCESS, nullptr, folder.c_str(), &startup, &info))
         return AssertionFailure() << "CreateProcessW " << in_quotes(command_line)
                                   << " failed, error " << GetLastError();
     CloseHandle(info.hThread);
