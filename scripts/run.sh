@@ -29,5 +29,5 @@ fi
 sleep 2 # let the first paint finish before the picture is taken
 mkdir -p build/screenshots
 shot="$top/build/screenshots/brixtel.png"
-save_screenshot "$shot"
+save_screenshot "$shot" Brixtel
 echo "Brixtel ran on a virtual display; screenshot: $shot"

@@ -58,7 +58,13 @@ wait_for_x_window() {
     return 1
 }
 
-# Saves the virtual display as a PNG file.
+# Saves the top-level window named $2 (or the whole virtual display) as a PNG file.
 save_screenshot() {
-    xwd -root -silent | convert xwd:- "png:$1"
+    local target="$1" name="${2:-}" id=""
+    [ -n "$name" ] && id=$(xwininfo -name "$name" 2>/dev/null | awk '/Window id:/ {print $4}')
+    if [ -n "$id" ]; then
+        xwd -id "$id" -silent | convert xwd:- "png:$target"
+    else
+        xwd -root -silent | convert xwd:- "png:$target"
+    fi
 }
