@@ -1,31 +1,22 @@
 #include "logging/default_log_location.h"
 
+#include "settings/registry_values.h"
+
 namespace brixtel {
 namespace {
 
 constexpr std::wstring_view kShellFoldersKey =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr std::wstring_view kMakerKey = L"Software\\Quorrel";
-constexpr std::size_t kMaxTextChars = 1024;
 
-// A text value of up to 1024 characters; anything else counts as empty.
+// Read through a buffer of 1024 characters; anything that does not fit counts as empty.
+constexpr std::size_t kTextBufferBytes = 1024 * sizeof(char16_t);
+
 std::wstring registry_text(Registry& registry, std::wstring_view path, std::wstring_view name) {
     const auto key = registry.open(RegistryRoot::CurrentUser, path, RegistryAccess::Read);
     if (!key)
         return {};
-    const auto value = key->query(name);
-    if (!value || value->type != RegistryTypeText)
-        return {};
-    std::wstring text;
-    for (std::size_t at = 0; at + 1 < value->data.size(); at += 2) {
-        const auto c = static_cast<wchar_t>(value->data[at] | (value->data[at + 1] << 8));
-        if (c == L'\0')
-            break;
-        text.push_back(c);
-    }
-    if (text.size() >= kMaxTextChars)
-        return {};
-    return text;
+    return query_text(*key, name, kTextBufferBytes).value_or(std::wstring());
 }
 
 bool is_separator(wchar_t c) {

@@ -2,6 +2,7 @@
 
 #include "logging/fake_log_folder_system.h"
 #include "platform/memory_registry.h"
+#include "settings/registry_values.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,7 @@ constexpr wchar_t kShellFolders[] =
 constexpr wchar_t kMaker[] = L"Software\\Quorrel";
 
 RegistryValue text_value(std::wstring_view text) {
-    RegistryValue value{RegistryTypeText, {}};
-    for (wchar_t c : text) {
-        value.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        value.data.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
-    }
-    value.data.insert(value.data.end(), {0, 0});
-    return value;
+    return RegistryValue{RegistryTypeText, text_value_bytes(text)};
 }
 
 struct FolderCase {
