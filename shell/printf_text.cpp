@@ -65,12 +65,14 @@ int integer_argument(const PrintfArg* arg) {
 }
 
 std::string narrow_spec(const Conversion& conv, const char* length, char type) {
-    std::string spec = "%" + conv.flags;
+    std::string spec(1, '%');
+    spec.append(conv.flags);
     if (conv.width >= 0)
-        spec += std::to_string(conv.width);
+        spec.append(std::to_string(conv.width));
     if (conv.precision >= 0)
-        spec += "." + std::to_string(conv.precision);
-    return spec + length + type;
+        spec.append(1, '.').append(std::to_string(conv.precision));
+    spec.append(length).push_back(type);
+    return spec;
 }
 
 std::wstring widen_ascii(const char* text) {
