@@ -17,12 +17,29 @@ bool is_dbase_path(std::wstring_view path) {
     return equal_ignoring_case(path.substr(dot), L".dbf");
 }
 
+namespace {
+
+TagFileContents contents_of(std::wstring_view path, std::string_view bytes) {
+    return is_dbase_path(path) ? read_dbase_tags(bytes) : read_text_tags(bytes);
+}
+
+} // namespace
+
 TagFileContents read_tag_database_file(std::wstring_view path) {
     const auto bytes = read_file_bytes(path);
     if (!bytes) {
         return {};
     }
-    return is_dbase_path(path) ? read_dbase_tags(*bytes) : read_text_tags(*bytes);
+    return contents_of(path, *bytes);
+}
+
+TagFileVerdict examine_tag_database_file(std::wstring_view path) {
+    const auto bytes = read_file_bytes(path);
+    if (!bytes) {
+        return TagFileVerdict::Unreadable;
+    }
+    return contents_of(path, *bytes).is_tag_database ? TagFileVerdict::TagDatabase
+                                                     : TagFileVerdict::NotTagDatabase;
 }
 
 } // namespace brixtel

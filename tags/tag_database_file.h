@@ -12,4 +12,9 @@ bool is_dbase_path(std::wstring_view path);
 // The file's tags. A file that cannot be read holds none and is not a tag database.
 TagFileContents read_tag_database_file(std::wstring_view path);
 
+enum class TagFileVerdict { TagDatabase, NotTagDatabase, Unreadable };
+
+// What the Type tool answers about a file: readable, and with the five tag columns.
+TagFileVerdict examine_tag_database_file(std::wstring_view path);
+
 } // namespace brixtel
