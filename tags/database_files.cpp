@@ -19,6 +19,21 @@ std::wstring_view TagDatabases::slot(std::int32_t number) const {
     return slots_[static_cast<std::size_t>(number)];
 }
 
+std::optional<std::int32_t> TagDatabases::number_of_path(std::wstring_view path) const {
+    const bool listed = std::any_of(files_.begin(), files_.end(), [&](const std::wstring& known) {
+        return equal_ignoring_case(known, path);
+    });
+    if (!listed) {
+        return std::nullopt;
+    }
+    for (std::int32_t n = counter_; n >= first_file_database; --n) {
+        if (equal_ignoring_case(slot(n), path)) {
+            return n;
+        }
+    }
+    return std::nullopt;
+}
+
 std::vector<std::wstring>
 TagDatabases::paths_for_saving(std::optional<std::wstring_view> leave_out) const {
     std::vector<std::wstring> paths;

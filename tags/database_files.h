@@ -92,6 +92,10 @@ class TagDatabases {
     // The Tag database index: every record read, in order, all files together.
     const std::vector<TagRecord>& index() const { return index_; }
 
+    // The number of a listed file's path (any case): the newest one that path was given, as a
+    // file removed and added again keeps its old slot text. Nothing for a path not listed.
+    std::optional<std::int32_t> number_of_path(std::wstring_view path) const;
+
     // The paths to store, in order of adding, without those equal to `leave_out`.
     std::vector<std::wstring>
     paths_for_saving(std::optional<std::wstring_view> leave_out = std::nullopt) const;

@@ -191,6 +191,20 @@ TEST_F(DatabaseFiles, RemovedAndAddedAgainGetsANewNumber) {
     EXPECT_EQ(databases.counter(), 4);
 }
 
+TEST_F(DatabaseFiles, NumberOfAPathIsItsNewestWhileListed) {
+    const auto a = csv("a.csv", "A,1,1,1,1\n");
+    const auto b = csv("b.csv", "B,1,1,1,1\n");
+    databases.add_at_startup(0, a, seat);
+    databases.add_at_startup(1, b, seat);
+    EXPECT_EQ(databases.number_of_path(a), 2);
+    remove(a);
+    EXPECT_EQ(databases.number_of_path(a), std::nullopt);
+    ASSERT_EQ(add(a), AddOutcome::Added);
+    EXPECT_EQ(databases.number_of_path(a), 4);
+    EXPECT_EQ(databases.number_of_path(b), 3);
+    EXPECT_EQ(databases.number_of_path(L"NO_DATABASE"), std::nullopt);
+}
+
 TEST_F(DatabaseFiles, RemovalMatchesThePathInAnyCase) {
     const auto a = csv("a.csv", "A,1,1,1,1\n");
     databases.add_at_startup(0, a, seat);
