@@ -28,8 +28,8 @@ ControlOutcome refused(std::string why) {
 std::optional<double> share_of(std::string_view text) {
     double value = -1;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 ||
-        value > 1)
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !(value >= 0 && value <= 1))
         return std::nullopt;
     return value;
 }

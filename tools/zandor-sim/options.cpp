@@ -94,7 +94,7 @@ const std::map<std::string_view, Setter>& valued_options() {
         {"--drop",
          [](Options& o, std::string_view v) -> std::string {
              const auto share = number_of<double>(v);
-             if (!share || *share < 0 || *share > 1)
+             if (!share || !(*share >= 0 && *share <= 1))
                  return "--drop takes a share from 0 to 1";
              o.behaviour.drop_share = *share;
              return {};
@@ -118,7 +118,7 @@ const std::map<std::string_view, Setter>& valued_options() {
         {"--time-step",
          [](Options& o, std::string_view v) -> std::string {
              const auto step = number_of<double>(v);
-             if (!step || *step < 0)
+             if (!step || !(*step >= 0 && *step < 1e9))
                  return "--time-step takes seconds (0 or more)";
              o.time_step = *step;
              return {};

@@ -73,7 +73,8 @@ std::vector<std::string_view> split_blanks(std::string_view text, size_t limit) 
 std::optional<double> number_of(std::string_view text) {
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value))
         return std::nullopt;
     return value;
 }

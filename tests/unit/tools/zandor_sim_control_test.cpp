@@ -52,6 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const Behaviour& b) { return b.drop_share == 0.5; }},
         ControlCase{"drop 1.5", "ERROR drop takes a share from 0 to 1", ServerAction::None,
                     unchanged},
+        ControlCase{"drop nan", "ERROR drop takes a share from 0 to 1", ServerAction::None,
+                    unchanged},
         ControlCase{"delay 250", "OK delay 250", ServerAction::None,
                     [](const Behaviour& b) { return b.delay_ms == 250; }},
         ControlCase{"delay -1", "ERROR delay takes milliseconds from 0 to 60000",

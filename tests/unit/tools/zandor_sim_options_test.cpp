@@ -71,6 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{{"--port", "-1"}, "\"-1\" is not a port"},
                       RefusedCase{{"--port"}, "--port needs a value"},
                       RefusedCase{{"--drop", "2"}, "--drop takes"},
+                      RefusedCase{{"--drop", "nan"}, "--drop takes"},
+                      RefusedCase{{"--time-step", "nan"}, "--time-step takes"},
                       RefusedCase{{"--max-seconds", "0"}, "--max-seconds takes"},
                       RefusedCase{{"--max-requests", "x"}, "--max-requests takes"},
                       RefusedCase{{"--connstat", "yes"}, "\"yes\" is not success"},

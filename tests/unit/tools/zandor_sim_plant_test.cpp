@@ -50,6 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"1 2 5 100 real", 0, "a value is missing", true},
                       LineCase{"1 2 5 100 real 12,5", 0, "\"12,5\" is not a number", true},
                       LineCase{"1 2 5 100 int 1.5", 0, "\"1.5\" is not a whole number", true},
+                      LineCase{"1 2 5 100 real nan", 0, "\"nan\" is not a number", true},
+                      LineCase{"1 2 5 100 real sine(inf,1,1)", 0, "\"sine(inf,1,1)\" is not", true},
                       LineCase{"1 2 5 100 real sine(1,2)", 0, "\"sine(1,2)\" is not", true},
                       LineCase{"1 2 5 100 real sine(1,2,0)", 0, "the period", true},
                       LineCase{"1 2 5 100 real ramp(0,1,-5)", 0, "ramp(", true},
