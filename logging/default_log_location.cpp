@@ -91,14 +91,6 @@ std::wstring fixed_drive_candidate(LogFolderSystem& system) {
 
 } // namespace
 
-std::wstring join_path(std::wstring_view folder, std::wstring_view name) {
-    std::wstring path(folder);
-    if (!path.empty() && path.back() != L'\\')
-        path += L'\\';
-    path += name;
-    return path;
-}
-
 std::wstring default_log_folder(Registry& registry, LogFolderSystem& system) {
     std::wstring folder = documents_candidate(registry, system);
     if (folder.empty())

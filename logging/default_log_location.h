@@ -2,6 +2,7 @@
 // Where logs go when the user has chosen nothing: a "Halvo LOGS" folder in the user's
 // documents, else a LOG folder beside the installation, the program or on the first fixed
 // drive. The file system and process queries are injected so the rule runs anywhere.
+#include "platform/path.h"
 #include "platform/registry.h"
 
 #include <optional>
@@ -22,10 +23,6 @@ class LogFolderSystem {
     // The first drive root of the system's list that is a fixed drive ("C:\").
     virtual std::optional<std::wstring> first_fixed_drive_root() = 0;
 };
-
-// The folder joined with the name; a backslash is put between them unless the folder already
-// ends with one. An empty folder gives the bare name.
-std::wstring join_path(std::wstring_view folder, std::wstring_view name);
 
 // The default log folder; empty when no step found one.
 std::wstring default_log_folder(Registry& registry, LogFolderSystem& system);

@@ -1,5 +1,7 @@
 #include "settings/settings_move.h"
 
+#include "platform/path.h"
+
 #include "settings/reg_file_rewrite.h"
 #include "settings/registry_values.h"
 #include "settings/settings.h"
@@ -75,19 +77,6 @@ void rewrite_and_import(Seat& seat, MoveSystem& system, const std::wstring& edit
 }
 
 } // namespace
-
-std::wstring join_path(std::wstring_view folder, std::wstring_view name) {
-    std::wstring path(folder);
-    if (!path.empty() && path.back() != L'\\')
-        path += L'\\';
-    return path + std::wstring(name);
-}
-
-std::wstring quoted_if_blank(std::wstring_view path) {
-    if (path.find(L' ') == std::wstring_view::npos)
-        return std::wstring(path);
-    return L"\"" + std::wstring(path) + L"\"";
-}
 
 void move_machine_settings(Registry& registry, Seat& seat, MoveSystem& system) {
     const bool machine_settings = key_exists(registry, RegistryRoot::LocalMachine, keys::Settings);

@@ -44,9 +44,4 @@ class MoveSystem {
 
 void move_machine_settings(Registry& registry, Seat& seat, MoveSystem& system);
 
-// "folder\name", with one backslash between.
-std::wstring join_path(std::wstring_view folder, std::wstring_view name);
-// The path in double quotes when it holds a blank, so a command line keeps it whole.
-std::wstring quoted_if_blank(std::wstring_view path);
-
 } // namespace brixtel

@@ -1,17 +1,8 @@
 #include "tags/type_tool.h"
 
+#include "platform/path.h"
+
 namespace brixtel {
-
-namespace {
-
-std::wstring quoted_if_blank(std::wstring_view text) {
-    if (text.find(L' ') == std::wstring_view::npos) {
-        return std::wstring(text);
-    }
-    return L"\"" + std::wstring(text) + L"\"";
-}
-
-} // namespace
 
 std::wstring type_tool_folder(std::wstring_view base_folder) {
     std::wstring folder(base_folder);

@@ -1,5 +1,6 @@
 #include "shell/win/main_window.h"
 
+#include "settings/settings_store.h"
 #include "shell/status_texts.h"
 #include "shell/string_table.h"
 #include "shell/win/resource_ids.h"
@@ -82,6 +83,7 @@ void switch_view(App& app, HWND window, bool to_debug_view) {
         EnableScrollBar(window, SB_HORZ, ESB_ENABLE_BOTH);
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
+    save_debug_view(app.registry, app.seat, to_debug_view);
 }
 
 // Returns false for commands this window does not carry out, which then go on to the default.
@@ -93,6 +95,8 @@ bool on_command(App& app, HWND window, UINT command) {
         return switch_view(app, window, true), true;
     case CMD_EXPORT_VIEW:
         return switch_view(app, window, false), true;
+    case CMD_RESET_SUPPRESSED_DIALOGS:
+        return reset_suppressed_dialogs(app.settings, app.registry, app.seat), true;
     default:
         return false;
     }
@@ -146,6 +150,8 @@ HWND create_main_window(App& app) {
                            CW_USEDEFAULT, CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr,
                            nullptr, app.instance, nullptr);
 }
+
+void open_tag_list_dialog_for_load(App&) {}
 
 void check_view_items(HWND window, bool debug_view) {
     HMENU menu = GetMenu(window);

@@ -1,11 +1,16 @@
 #include "shell/win/startup.h"
 
+#include "platform/win/system_profile.h"
+#include "settings/loop_entries.h"
+#include "settings/win/settings_win.h"
 #include "shell/status_texts.h"
 #include "shell/string_table.h"
 #include "shell/win/app.h"
 #include "shell/win/instance_check.h"
 #include "shell/win/main_window.h"
 #include "shell/win/reporting.h"
+#include "shell/win/startup_targets.h"
+#include "tags/win/tag_list_dialogs.h"
 
 #include <commctrl.h>
 
@@ -31,8 +36,30 @@ void show_settings_texts(App& app) {
     app.status_bar.set_text(StatusMonitoring,
                             monitoring_state_text(false, app.settings.frequency_ms));
     app.status_bar.set_text(StatusLogSize, log_size_zero_text(app.settings.log_size_mb));
-    if (!app.loop_configuration_known)
+}
+
+// The loop configuration as stored; without one the user is told at once.
+void read_loop_configuration(App& app, PrivateProfile& profile) {
+    app.loop_entries = read_stored_loop_entries(app.registry, profile);
+    if (app.loop_entries.empty())
         app.status_bar.set_text(StatusConnection, string_text(ids::NoMonitoringConfiguration));
+}
+
+// Loads the list saved last; when the name fits none of several lists the user chooses one.
+void load_last_tag_list(App& app) {
+    DialogTagListPrompts prompts(app.instance, app.main_window);
+    app.tag_lists.current_name = app.settings.last_loaded;
+    TagListContext context{
+        app.registry,
+        app.seat,
+        prompts,
+        app.database_names,
+        app.log_folders,
+        app.tag_lists,
+        app.current_logging,
+        [&app](std::wstring_view name) { save_last_loaded(app.registry, app.seat, name); }};
+    if (load_current_list_by_name(context) == LoadOutcome::NotFound)
+        open_tag_list_dialog_for_load(app);
 }
 
 // Lists each process on the standard output (which a windowed process discards).
@@ -79,11 +106,18 @@ int run_program(HINSTANCE instance, int show_command) {
         return 0;
     }
     set_main_window(app.main_window);
+    move_machine_settings(app.registry, app.seat);
 
     ShowWindow(app.main_window, show_command);
     UpdateWindow(app.main_window);
 
+    SystemProfile profile{std::wstring(kProfileFile)};
+    read_loop_configuration(app, profile);
+    AppStartupTargets targets(app, profile);
+    read_settings_at_startup(app.registry, app.seat, targets, app.settings,
+                             app.current_logging.options);
     check_view_items(app.main_window, app.settings.debug_view);
+    load_last_tag_list(app);
     show_settings_texts(app);
 
     const int exit_code = message_loop();

@@ -1,5 +1,6 @@
 #include "shell/win/window_seat.h"
 
+#include "shell/win/app.h"
 #include "shell/win/reporting.h"
 
 #include <string>

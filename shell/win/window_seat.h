@@ -1,9 +1,10 @@
 #pragma once
 // The Seat over the Main window: boxes it owns, its status bar, title and menu.
 #include "shell/seat.h"
-#include "shell/win/app.h"
 
 namespace brixtel::win {
+
+struct App;
 
 class WindowSeat : public Seat {
   public:

@@ -77,6 +77,18 @@ TEST_F(TagListLoadTest, OnlyListIsLoadedWithoutLastLoaded) {
               std::optional<std::wstring>(L"Pumps"));
 }
 
+TEST_F(TagListLoadTest, SeveralListsWithoutAMatchingNameLoadNone) {
+    seed_list(1, L"Pumps", {kGoodEntry});
+    seed_list(2, L"Boilers", {kOtherEntry});
+    seed_last_loaded(L"Gone");
+    ASSERT_TRUE(brixtel.launch());
+    // Start-up has run to its end once the bar shows the update interval.
+    ASSERT_TRUE(brixtel.wait_for_status_text(0, L"Monitoring: OFF (00:00:01.000)"));
+    EXPECT_EQ(brixtel.title(), L"Brixtel");
+    EXPECT_EQ(read_string(HKEY_CURRENT_USER, kSettingsKey, L"LastLoaded"),
+              std::optional<std::wstring>(L"Gone"));
+}
+
 TEST_F(TagListLoadTest, SynchronizedStartListKeepsMonitoringGrayed) {
     seed_list(1, L"Timed", {kGoodEntry});
     ASSERT_TRUE(write_binary(HKEY_CURRENT_USER, list_key(1), L"StartTime", {1}));
