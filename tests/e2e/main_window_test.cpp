@@ -1,5 +1,6 @@
 // The main window as a fresh start shows it: window, menu, status bar, and closing.
 #include "tests/e2e/driver/fixture.h"
+#include "tests/e2e/driver/registry.h"
 #include "tests/e2e/driver/window_query.h"
 
 #include <gtest/gtest.h>
@@ -157,7 +158,23 @@ TEST_F(MainWindowTest, ViewCommandsMoveTheCheckMarkWithoutAsking) {
         EXPECT_EQ(export_view->checked, !steps[i].debug_checked);
         EXPECT_TRUE(brixtel.open_dialogs().empty())
             << "no question expected; windows: " << brixtel.describe_windows();
+        // The choice is kept for the next start.
+        EXPECT_TRUE(is_flag(kSettingsKey, L"DebugView", steps[i].debug_checked ? 1 : 0));
     }
+}
+
+// "Reset all suppressed dialogs" turns both notices back on in the registry.
+TEST_F(MainWindowTest, ResetAllSuppressedDialogsTurnsBothNoticesOn) {
+    ASSERT_TRUE(write_binary(HKEY_CURRENT_USER, kSettingsKey, L"ShowBlkCheck", {0}));
+    ASSERT_TRUE(write_binary(HKEY_CURRENT_USER, kSettingsKey, L"ShowLogAlert", {0}));
+    ASSERT_TRUE(brixtel.post_command(40027));
+    EXPECT_TRUE(poll_until(
+        [] {
+            return is_flag(kSettingsKey, L"ShowBlkCheck", 1) &&
+                   is_flag(kSettingsKey, L"ShowLogAlert", 1);
+        },
+        kWaitBound));
+    EXPECT_TRUE(brixtel.open_dialogs().empty()) << "no message on success";
 }
 
 class LeavingTest : public MainWindowTest, public ::testing::WithParamInterface<UINT> {};

@@ -16,70 +16,6 @@ const std::wstring kDatabasesKey = std::wstring(kSettingsKey) + L"\\Databases";
 const std::wstring kLoopEntriesKey = std::wstring(kSettingsKey) + L"\\LoopEntries";
 const std::wstring kList1Key = std::wstring(kSettingsKey) + L"\\Tags\\List1";
 
-struct RawValue {
-    DWORD type = 0;
-    std::vector<BYTE> data;
-};
-
-std::optional<RawValue> raw_value(HKEY root, const std::wstring& path, const std::wstring& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    RawValue value;
-    DWORD size = 0;
-    LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &value.type, nullptr, &size);
-    if (status == ERROR_SUCCESS) {
-        value.data.resize(size);
-        status =
-            RegQueryValueExW(key, name.c_str(), nullptr, &value.type, value.data.data(), &size);
-    }
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
-}
-
-::testing::AssertionResult is_number(const std::wstring& path, const std::wstring& name,
-                                     DWORD expected) {
-    const auto value = raw_value(HKEY_CURRENT_USER, path, name);
-    if (!value)
-        return ::testing::AssertionFailure() << "missing";
-    if (value->type != REG_DWORD || value->data.size() != 4)
-        return ::testing::AssertionFailure() << "type " << value->type << ", not REG_DWORD";
-    DWORD number = 0;
-    memcpy(&number, value->data.data(), 4);
-    if (number != expected)
-        return ::testing::AssertionFailure() << "is " << number << ", expected " << expected;
-    return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult is_flag(const std::wstring& path, const std::wstring& name,
-                                   BYTE expected) {
-    const auto value = raw_value(HKEY_CURRENT_USER, path, name);
-    if (!value)
-        return ::testing::AssertionFailure() << "missing";
-    if (value->type != REG_BINARY || value->data.size() != 1)
-        return ::testing::AssertionFailure()
-               << "type " << value->type << " of " << value->data.size() << " bytes";
-    if (value->data[0] != expected)
-        return ::testing::AssertionFailure() << "is " << int(value->data[0]);
-    return ::testing::AssertionSuccess();
-}
-
-::testing::AssertionResult is_text(const std::wstring& path, const std::wstring& name,
-                                   const std::wstring& expected) {
-    const auto value = raw_value(HKEY_CURRENT_USER, path, name);
-    if (!value || value->type != REG_SZ)
-        return ::testing::AssertionFailure() << "missing or not REG_SZ";
-    // Written with the terminating null: (characters + 1) x 2 bytes.
-    if (value->data.size() != (expected.size() + 1) * sizeof(wchar_t))
-        return ::testing::AssertionFailure() << value->data.size() << " bytes";
-    if (std::wstring(reinterpret_cast<const wchar_t*>(value->data.data()), expected.size()) !=
-        expected)
-        return ::testing::AssertionFailure() << "other text";
-    return ::testing::AssertionSuccess();
-}
-
 std::wstring windows_folder() {
     wchar_t folder[MAX_PATH] = {};
     const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
@@ -149,6 +85,43 @@ TEST_F(SettingsTest, FirstStartIsSeededFromTheInitialisationFile) {
     EXPECT_TRUE(is_number(kList1Key, L"StartHour", 6));
     EXPECT_TRUE(is_flag(kList1Key, L"StartTime", 1));
     EXPECT_TRUE(is_flag(kList1Key, L"SyncLog", 0));
+}
+
+// The file's loop entries, database files and points become the registry's, and the first
+// list is loaded with them.
+TEST_F(SettingsTest, FirstStartTakesLoopsDatabasesAndPointsFromTheFile) {
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring database = std::wstring(temp) + L"Plant Tags.csv";
+    {
+        std::ofstream csv(std::filesystem::path(database), std::ios::binary);
+        csv << "TAGNAME,LOOP,PCU,MODULE,BLOCK\r\nFIC-101,1,2,3,100\r\n";
+    }
+    const std::string database_narrow(database.begin(), database.end());
+    {
+        std::ofstream ini(std::filesystem::path(windows_folder() + L"\\Brixtel.ini"),
+                          std::ios::binary);
+        ini << "[Brixtel]\r\nNumberOfLoopEntries=2\r\nLoopEntry1=1.2 5099 127.0.0.1\r\n"
+               "LoopEntry2=3 5001 localhost\r\nDatabaseFiles=1\r\nDatabase1="
+            << database_narrow
+            << "\r\nNumberofTags=2\r\nTagLookUp1=Module 1,2,3 Block 100 -- FIC-101 -- "
+            << database_narrow
+            << "\r\nTagLookUp2=Module 4,1,0 Block 7 -- NO_TAG -- NO_DATABASE\r\n";
+    }
+    ASSERT_TRUE(brixtel.launch());
+    ASSERT_TRUE(wait_for_user_value(kList1Key, L"TagLookUp2"));
+    EXPECT_TRUE(is_number(kLoopEntriesKey, L"NumberOfLoopEntries", 2));
+    EXPECT_TRUE(is_text(kLoopEntriesKey, L"LoopEntry1", L"1.2 5099 127.0.0.1"));
+    EXPECT_TRUE(is_text(kLoopEntriesKey, L"LoopEntry2", L"3 5001 localhost"));
+    EXPECT_TRUE(is_number(kDatabasesKey, L"DatabaseFiles", 1));
+    EXPECT_TRUE(is_text(kDatabasesKey, L"Database1", database));
+    EXPECT_TRUE(is_number(kList1Key, L"NumberofTags", 2));
+    EXPECT_TRUE(
+        is_text(kList1Key, L"TagLookUp1", L"Module 1,2,3 Block 100 -- FIC-101 -- " + database));
+    EXPECT_TRUE(
+        is_text(kList1Key, L"TagLookUp2", L"Module 4,1,0 Block 7 -- NO_TAG -- NO_DATABASE"));
+    EXPECT_TRUE(poll_until([&] { return brixtel.title() == L"Brixtel - List1"; }, kWaitBound));
+    DeleteFileW(database.c_str());
 }
 
 TEST_F(SettingsTest, MachineWideSettingsAreMovedToTheUserAtStart) {

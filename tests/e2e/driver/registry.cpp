@@ -92,4 +92,63 @@ bool write_binary(HKEY root, const std::wstring& path, const std::wstring& name,
     return write_raw(root, path, name, REG_BINARY, value.data(), static_cast<DWORD>(value.size()));
 }
 
+std::optional<RawValue> raw_value(HKEY root, const std::wstring& path, const std::wstring& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    RawValue value;
+    DWORD size = 0;
+    LONG status = RegQueryValueExW(key, name.c_str(), nullptr, &value.type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
+        value.data.resize(size);
+        status =
+            RegQueryValueExW(key, name.c_str(), nullptr, &value.type, value.data.data(), &size);
+    }
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+::testing::AssertionResult is_number(const std::wstring& path, const std::wstring& name,
+                                     DWORD expected) {
+    const auto value = raw_value(HKEY_CURRENT_USER, path, name);
+    if (!value)
+        return ::testing::AssertionFailure() << "missing";
+    if (value->type != REG_DWORD || value->data.size() != 4)
+        return ::testing::AssertionFailure() << "type " << value->type << ", not REG_DWORD";
+    DWORD number = 0;
+    memcpy(&number, value->data.data(), 4);
+    if (number != expected)
+        return ::testing::AssertionFailure() << "is " << number << ", expected " << expected;
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult is_flag(const std::wstring& path, const std::wstring& name,
+                                   BYTE expected) {
+    const auto value = raw_value(HKEY_CURRENT_USER, path, name);
+    if (!value)
+        return ::testing::AssertionFailure() << "missing";
+    if (value->type != REG_BINARY || value->data.size() != 1)
+        return ::testing::AssertionFailure()
+               << "type " << value->type << " of " << value->data.size() << " bytes";
+    if (value->data[0] != expected)
+        return ::testing::AssertionFailure() << "is " << int(value->data[0]);
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult is_text(const std::wstring& path, const std::wstring& name,
+                                   const std::wstring& expected) {
+    const auto value = raw_value(HKEY_CURRENT_USER, path, name);
+    if (!value || value->type != REG_SZ)
+        return ::testing::AssertionFailure() << "missing or not REG_SZ";
+    // Written with the terminating null: (characters + 1) x 2 bytes.
+    if (value->data.size() != (expected.size() + 1) * sizeof(wchar_t))
+        return ::testing::AssertionFailure() << value->data.size() << " bytes";
+    if (std::wstring(reinterpret_cast<const wchar_t*>(value->data.data()), expected.size()) !=
+        expected)
+        return ::testing::AssertionFailure() << "other text";
+    return ::testing::AssertionSuccess();
+}
+
 } // namespace brixtel::e2e

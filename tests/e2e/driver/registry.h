@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,5 +32,21 @@ bool write_string(HKEY root, const std::wstring& path, const std::wstring& name,
                   const std::wstring& value);
 bool write_binary(HKEY root, const std::wstring& path, const std::wstring& name,
                   const std::vector<uint8_t>& value);
+
+// A value with its type, as the registry holds it.
+struct RawValue {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
+std::optional<RawValue> raw_value(HKEY root, const std::wstring& path, const std::wstring& name);
+
+// A user value of exactly the program's type: REG_DWORD, one-byte REG_BINARY flag, or REG_SZ
+// written with its terminating null.
+::testing::AssertionResult is_number(const std::wstring& path, const std::wstring& name,
+                                     DWORD expected);
+::testing::AssertionResult is_flag(const std::wstring& path, const std::wstring& name,
+                                   BYTE expected);
+::testing::AssertionResult is_text(const std::wstring& path, const std::wstring& name,
+                                   const std::wstring& expected);
 
 } // namespace brixtel::e2e
