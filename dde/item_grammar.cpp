@@ -1,5 +1,7 @@
 #include "dde/item_grammar.h"
 
+#include "platform/case_fold.h"
+
 #include "platform/text.h"
 
 #include <algorithm>
@@ -12,13 +14,6 @@ namespace {
 constexpr std::wstring_view kBlockWord = L"BLOCK ";
 constexpr std::wstring_view kModuleWord = L"MODULE ";
 constexpr std::wstring_view kRefusedWord = L"SPEC";
-
-std::wstring upper_case(std::wstring_view text) {
-    std::wstring upper(text);
-    for (wchar_t& c : upper)
-        c = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
-    return upper;
-}
 
 bool is_digit(wchar_t c) {
     return c >= L'0' && c <= L'9';

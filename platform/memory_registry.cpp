@@ -1,18 +1,11 @@
 #include "platform/memory_registry.h"
 
+#include "platform/case_fold.h"
+
 #include <algorithm>
 #include <set>
 
 namespace brixtel {
-
-std::wstring fold_name(std::wstring_view name) {
-    std::wstring folded(name);
-    for (wchar_t& c : folded) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return folded;
-}
 
 namespace {
 
@@ -31,7 +24,7 @@ std::vector<std::wstring> split_path(std::wstring_view path) {
 std::wstring failure_id(RegistryRoot root, std::wstring_view path) {
     std::wstring id = root == RegistryRoot::CurrentUser ? L"hkcu" : L"hklm";
     for (const std::wstring& part : split_path(path))
-        id += L"\\" + fold_name(part);
+        id += L"\\" + upper_case(part);
     return id;
 }
 
@@ -47,17 +40,17 @@ struct MemoryRegistry::Node {
     std::vector<std::shared_ptr<Node>> subkeys; // creation order
 
     std::shared_ptr<Node> child(std::wstring_view child_name) const {
-        const std::wstring folded = fold_name(child_name);
+        const std::wstring folded = upper_case(child_name);
         for (const auto& sub : subkeys) {
-            if (fold_name(sub->name) == folded)
+            if (upper_case(sub->name) == folded)
                 return sub;
         }
         return nullptr;
     }
     NamedValue* find_value(std::wstring_view value_name) {
-        const std::wstring folded = fold_name(value_name);
+        const std::wstring folded = upper_case(value_name);
         for (auto& named : values) {
-            if (fold_name(named.name) == folded)
+            if (upper_case(named.name) == folded)
                 return &named;
         }
         return nullptr;
@@ -83,7 +76,7 @@ class MemoryKey : public RegistryKey {
     }
     bool set(std::wstring_view name, std::uint32_t type,
              std::span<const std::uint8_t> data) override {
-        if (access_ == RegistryAccess::Read || failing_values_.count(id_ + L"|" + fold_name(name)))
+        if (access_ == RegistryAccess::Read || failing_values_.count(id_ + L"|" + upper_case(name)))
             return false;
         RegistryValue value{type, {data.begin(), data.end()}};
         if (auto* named = node_.find_value(name))
@@ -95,9 +88,9 @@ class MemoryKey : public RegistryKey {
     bool delete_value(std::wstring_view name) override {
         if (access_ == RegistryAccess::Read)
             return false;
-        const std::wstring folded = fold_name(name);
+        const std::wstring folded = upper_case(name);
         auto found = std::find_if(node_.values.begin(), node_.values.end(), [&](const auto& named) {
-            return fold_name(named.name) == folded;
+            return upper_case(named.name) == folded;
         });
         if (found == node_.values.end())
             return false;
@@ -115,9 +108,9 @@ class MemoryKey : public RegistryKey {
         return node_.subkeys[index]->name;
     }
     bool delete_subkey(std::wstring_view name) override {
-        const std::wstring folded = fold_name(name);
+        const std::wstring folded = upper_case(name);
         auto found = std::find_if(node_.subkeys.begin(), node_.subkeys.end(),
-                                  [&](const auto& sub) { return fold_name(sub->name) == folded; });
+                                  [&](const auto& sub) { return upper_case(sub->name) == folded; });
         if (found == node_.subkeys.end() || !(*found)->subkeys.empty())
             return false;
         node_.subkeys.erase(found);
@@ -201,7 +194,7 @@ void MemoryRegistry::fail_key(RegistryRoot root, std::wstring_view path, bool wr
 
 void MemoryRegistry::fail_set(RegistryRoot root, std::wstring_view path,
                               std::wstring_view value_name) {
-    failing_values_.insert(failure_id(root, path) + L"|" + fold_name(value_name));
+    failing_values_.insert(failure_id(root, path) + L"|" + upper_case(value_name));
 }
 
 bool MemoryRegistry::key_exists(RegistryRoot root, std::wstring_view path) const {

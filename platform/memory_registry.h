@@ -52,7 +52,4 @@ class MemoryRegistry : public Registry {
     std::set<std::wstring> failing_values_;           // folded root + path + "|" + value name
 };
 
-// Lower-case copy of ASCII letters; registry and profile names compare this way.
-std::wstring fold_name(std::wstring_view name);
-
 } // namespace brixtel

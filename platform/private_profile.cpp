@@ -1,13 +1,13 @@
 #include "platform/private_profile.h"
 
-#include "platform/memory_registry.h"
+#include "platform/case_fold.h"
 #include "platform/text.h"
 
 namespace brixtel {
 namespace {
 
 std::wstring entry_id(std::wstring_view section, std::wstring_view key) {
-    return fold_name(section) + L"\n" + fold_name(key);
+    return upper_case(section) + L"\n" + upper_case(key);
 }
 
 } // namespace

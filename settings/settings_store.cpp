@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include "platform/case_fold.h"
+
 #include "platform/memory_registry.h"
 #include "settings/registry_values.h"
 
@@ -109,10 +111,8 @@ bool save_all_loop_entries(Registry& registry, Seat& seat, std::span<const Store
 bool save_all_database_files(Registry& registry, Seat& seat, std::span<const std::wstring> paths,
                              std::optional<std::wstring_view> leave_out) {
     std::vector<std::wstring> kept;
-    const std::optional<std::wstring> left_out =
-        leave_out ? std::optional(fold_name(*leave_out)) : std::nullopt;
     for (const std::wstring& path : paths) {
-        if (!left_out || fold_name(path) != *left_out)
+        if (!leave_out || !equal_ignoring_case(path, *leave_out))
             kept.push_back(path);
     }
     if (!rewrite_value_list(registry, kUser, keys::Databases, values::DatabasePrefix,

@@ -1,6 +1,6 @@
 #include "settings/startup_read.h"
 
-#include "platform/memory_registry.h"
+#include "platform/case_fold.h"
 #include "settings/registry_values.h"
 
 #include <algorithm>
@@ -39,11 +39,11 @@ class ProfileReader {
     }
     // Most switches are on only when the file says so.
     bool checked(std::wstring_view key, bool on_by_default) {
-        return fold_name(text(key, on_by_default ? L"CHECKED" : L"UNCHECKED")) == kChecked;
+        return equal_ignoring_case(text(key, on_by_default ? L"CHECKED" : L"UNCHECKED"), kChecked);
     }
     // The date switches are on unless the file says they are off.
     bool not_unchecked(std::wstring_view key) {
-        return fold_name(text(key, L"UNCHECKED")) != kUnchecked;
+        return !equal_ignoring_case(text(key, L"UNCHECKED"), kUnchecked);
     }
     std::vector<std::wstring> numbered_texts(std::wstring_view count_key,
                                              std::wstring_view prefix) {

@@ -1,7 +1,7 @@
 #include "tags/current_tag_list.h"
 
 #include "shell/string_table.h"
-#include "tags/case_fold.h"
+#include "platform/case_fold.h"
 #include "tags/tag_list_entry.h"
 
 namespace brixtel {

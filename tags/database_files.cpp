@@ -1,6 +1,6 @@
 #include "tags/database_files.h"
 
-#include "tags/case_fold.h"
+#include "platform/case_fold.h"
 #include "tags/tag_database_file.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "tags/database_removal.h"
 
 #include "settings/settings_store.h"
-#include "tags/case_fold.h"
+#include "platform/case_fold.h"
 #include "tags/tag_list_entry.h"
 
 #include <algorithm>

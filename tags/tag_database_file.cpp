@@ -1,7 +1,7 @@
 #include "tags/tag_database_file.h"
 
 #include "platform/file_read.h"
-#include "tags/case_fold.h"
+#include "platform/case_fold.h"
 #include "tags/dbase_file.h"
 #include "tags/text_database.h"
 

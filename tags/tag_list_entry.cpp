@@ -2,7 +2,7 @@
 
 #include "dde/item_grammar.h"
 #include "shell/string_table.h"
-#include "tags/case_fold.h"
+#include "platform/case_fold.h"
 
 namespace brixtel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "platform/file_read.h"
 #include "platform/text.h"
-#include "tags/case_fold.h"
+#include "platform/case_fold.h"
 
 #include <array>
 #include <optional>

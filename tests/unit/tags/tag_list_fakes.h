@@ -3,7 +3,7 @@
 // forms the program stores.
 #include "platform/memory_registry.h"
 #include "settings/registry_values.h"
-#include "tags/case_fold.h"
+#include "platform/case_fold.h"
 #include "tags/current_tag_list.h"
 #include "tags/tag_list_load.h"
 
