@@ -8,6 +8,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <vector>
 
 namespace brixtel::e2e {
 namespace {
@@ -21,6 +23,87 @@ std::wstring windows_folder() {
     const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
     return std::wstring(folder, length);
 }
+
+std::vector<std::wstring> subkeys(HKEY root, const std::wstring& path) {
+    std::vector<std::wstring> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+        return names;
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+// For as long as it lives, the Windows folder's regedit.exe is the suite's stand-in
+// regedit_capitals.exe, which runs the real editor (moved aside to regedit-real.exe) and writes
+// the key lines of an export with "SOFTWARE" in capitals, as Windows' editor does. The real
+// editor is put back however the test ends, so later tests use it again.
+class CapitalsEditor {
+  public:
+    CapitalsEditor()
+        : editor_(windows_folder() + L"\\regedit.exe"),
+          real_(windows_folder() + L"\\regedit-real.exe"),
+          export_copy_(windows_folder() + L"\\regedit-capitals-export.reg") {}
+    ~CapitalsEditor() { restore(); }
+    CapitalsEditor(const CapitalsEditor&) = delete;
+    CapitalsEditor& operator=(const CapitalsEditor&) = delete;
+
+    ::testing::AssertionResult install() {
+        DeleteFileW(export_copy_.c_str());
+        if (!MoveFileExW(editor_.c_str(), real_.c_str(), 0))
+            return ::testing::AssertionFailure()
+                   << "cannot move regedit.exe aside, error " << GetLastError();
+        moved_ = true;
+        if (!CopyFileW(stand_in().c_str(), editor_.c_str(), FALSE))
+            return ::testing::AssertionFailure()
+                   << "cannot copy regedit_capitals.exe, error " << GetLastError();
+        return ::testing::AssertionSuccess();
+    }
+
+    // The last export as the stand-in handed it to the program.
+    std::wstring last_export() const {
+        std::ifstream file(std::filesystem::path(export_copy_), std::ios::binary);
+        const std::vector<char> bytes{std::istreambuf_iterator<char>(file),
+                                      std::istreambuf_iterator<char>()};
+        std::wstring text;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) // after the byte-order mark
+            text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                                static_cast<unsigned char>(bytes[i + 1]) << 8));
+        return text;
+    }
+
+  private:
+    static std::wstring stand_in() {
+        wchar_t suite[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, suite, MAX_PATH);
+        const std::wstring path(suite);
+        return path.substr(0, path.find_last_of(L'\\') + 1) + L"regedit_capitals.exe";
+    }
+
+    // The stand-in may still be running if the test ended early; retry until it has ended.
+    void restore() {
+        if (moved_ && !poll_until(
+                          [&] {
+                              return MoveFileExW(real_.c_str(), editor_.c_str(),
+                                                 MOVEFILE_REPLACE_EXISTING) != 0;
+                          },
+                          kWaitBound))
+            ADD_FAILURE() << "the real regedit.exe could not be put back, error " << GetLastError();
+        DeleteFileW(export_copy_.c_str());
+    }
+
+    std::wstring editor_;
+    std::wstring real_;
+    std::wstring export_copy_;
+    bool moved_ = false;
+};
 
 class SettingsTest : public BrixtelTest {
   protected:
@@ -144,6 +227,41 @@ TEST_F(SettingsTest, MachineWideSettingsAreMovedToTheUserAtStart) {
     GetTempPathW(MAX_PATH, temp);
     EXPECT_EQ(GetFileAttributesW((std::wstring(temp) + L"BrixtelHKLM.reg").c_str()),
               INVALID_FILE_ATTRIBUTES);
+}
+
+// Windows' editor exports the stored name "HKEY_LOCAL_MACHINE\SOFTWARE\...", not the name as
+// typed; the move must still find the key in every key line, down to the subkeys, and leave no
+// key under a misspelt name.
+TEST_F(SettingsTest, MachineWideExportInCapitalsIsStillMoved) {
+    const std::wstring machine_name = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorrel\\Halvo Brixtel";
+    ASSERT_TRUE(write_dword(HKEY_LOCAL_MACHINE, kSettingsKey, L"Frequency", 400));
+    ASSERT_TRUE(write_binary(HKEY_LOCAL_MACHINE, kSettingsKey, L"DebugView", {1}));
+    // The export doubles the backslashes of text data, so a text naming the key is not a
+    // match and must arrive as it was stored.
+    ASSERT_TRUE(write_string(HKEY_LOCAL_MACHINE, kSettingsKey, L"Origin", machine_name));
+    ASSERT_TRUE(write_string(HKEY_LOCAL_MACHINE, kList1Key, L"name", L"Capital list"));
+    ASSERT_TRUE(write_binary(HKEY_LOCAL_MACHINE, kList1Key, L"SyncLog", {0}));
+    CapitalsEditor editor;
+    ASSERT_TRUE(editor.install());
+
+    ASSERT_TRUE(brixtel.launch());
+    ASSERT_TRUE(wait_for_user_value(kList1Key, L"name"));
+    const std::wstring handed_over = editor.last_export();
+    EXPECT_NE(handed_over.find(L"[" + machine_name + L"\\Tags\\List1]"), std::wstring::npos)
+        << "the stand-in did not write the key lines in capitals";
+    EXPECT_EQ(handed_over.find(L"[HKEY_LOCAL_MACHINE\\Software\\"), std::wstring::npos);
+
+    EXPECT_TRUE(is_number(kSettingsKey, L"Frequency", 400));
+    EXPECT_TRUE(is_flag(kSettingsKey, L"DebugView", 1));
+    EXPECT_TRUE(is_text(kSettingsKey, L"Origin", machine_name));
+    EXPECT_TRUE(is_text(kList1Key, L"name", L"Capital list"));
+    EXPECT_TRUE(is_flag(kList1Key, L"SyncLog", 0));
+    EXPECT_FALSE(raw_value(HKEY_CURRENT_USER, kSettingsKey, L"ShowLogAlert")) << "not seeded";
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, kMakerKey), std::vector<std::wstring>{L"Halvo Brixtel"});
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, std::wstring(kSettingsKey) + L"\\Tags"),
+              std::vector<std::wstring>{L"List1"});
+    EXPECT_EQ(read_dword(HKEY_LOCAL_MACHINE, kSettingsKey, L"Frequency"), 400u)
+        << "the machine-wide key stays";
 }
 
 TEST_F(SettingsTest, UserSettingsAreKeptAndNothingIsMoved) {
