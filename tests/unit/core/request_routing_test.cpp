@@ -12,7 +12,7 @@ using testing::FakeLoops;
 using testing::FakeSeat;
 using testing::FakeWindow;
 
-struct EntrySpec {
+struct EntryShape {
     std::int32_t loop;
     std::int32_t pcu;
     bool link_ok = true;
@@ -22,7 +22,7 @@ struct EntrySpec {
 
 struct RouteCase {
     const char* name;
-    std::vector<EntrySpec> entries;
+    std::vector<EntryShape> entries;
     RequestTarget target;
     int expected_entry; // index into entries; -1: nothing sent
     std::wstring expected_status;
@@ -34,9 +34,9 @@ TEST_P(RoutingTest, PassesAreTriedInOrder) {
     const RouteCase& c = GetParam();
     FakeLoops loops;
     std::vector<const LoopEntry*> made;
-    for (const EntrySpec& spec : c.entries) {
-        LoopEntry& e = loops.add(spec.loop, spec.pcu, spec.link_ok, spec.host);
-        e.receiving = spec.receiving;
+    for (const EntryShape& shape : c.entries) {
+        LoopEntry& e = loops.add(shape.loop, shape.pcu, shape.link_ok, shape.host);
+        e.receiving = shape.receiving;
         made.push_back(&e);
     }
     FakeWindow window;
