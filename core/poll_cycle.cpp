@@ -352,6 +352,12 @@ void PollCycle::start_poll_timer() {
     state_.poll_timer_running = hooks_.start_poll_timer(hooks_.update_interval_ms());
 }
 
+void PollCycle::run_poll_timer() {
+    std::lock_guard guard(poll_timer_lock_);
+    if (!state_.poll_timer_running)
+        state_.poll_timer_running = hooks_.start_poll_timer(hooks_.update_interval_ms());
+}
+
 void PollCycle::stop_poll_timer() {
     std::lock_guard guard(poll_timer_lock_);
     if (!state_.poll_timer_running)

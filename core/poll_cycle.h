@@ -113,6 +113,9 @@ class PollCycle {
     // at once and starts the timer.
     void start_poll_timer();
     void stop_poll_timer();
+    // Start-up runs the Poll timer whatever the monitoring state; its ticks send nothing
+    // until monitoring or a DDE client asks for values.
+    void run_poll_timer();
 
     void set_dde_demand(bool demand) { state_.dde_demand = demand; }
     bool monitoring_on() const { return monitoring_.get(); }

@@ -2,10 +2,18 @@
 // The program-wide state: created by start-up, reached by the main window procedure.
 #include <windows.h>
 
+#include "core/loop_configuration.h"
+#include "core/loop_configuration_control.h"
+#include "core/point_table.h"
+#include "core/poll_cycle.h"
+#include "core/poll_snapshot.h"
+#include "core/request_routing.h"
+#include "core/win/transport_poster.h"
 #include "logging/win/default_log_location.h"
 #include "platform/win/system_registry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
+#include "shell/win/cycle_hooks.h"
 #include "shell/win/status_bar.h"
 #include "shell/win/window_seat.h"
 #include "tags/database_files.h"
@@ -16,6 +24,16 @@
 #include <vector>
 
 namespace brixtel::win {
+
+// The Main window's timers.
+inline constexpr UINT_PTR kPollTimer = 1;
+inline constexpr UINT_PTR kConnstatTimer = 2;
+inline constexpr UINT_PTR kLinkCheckTimer = 3;
+inline constexpr UINT kConnstatPeriodMs = 10000;
+inline constexpr UINT kLinkCheckPeriodMs = 1000;
+
+// The logged-on user's name (at most 63 characters), or empty when it cannot be had.
+std::wstring logged_on_user_name();
 
 // Font metrics of the views and the smallest size the window may be dragged to.
 struct WindowMetrics {
@@ -35,7 +53,6 @@ struct App {
     StatusBar status_bar;
     WindowSeat seat{*this};
     SystemRegistry registry;
-    std::wstring user_suffix; // " from <user>", or empty when the name is unknown
 
     Win32LogFolderSystem log_folders; // asks once whether the program runs from a CD
     TagDatabases databases;
@@ -43,8 +60,18 @@ struct App {
     TagListState tag_lists;
     CurrentLogging current_logging;
 
-    // The configured loops as stored; the loop configuration takes them over.
-    std::vector<StoredLoopEntry> loop_entries;
+    // Monitoring: the loops and their connections, the points, the poll cycle's records.
+    // Declared after the seat and the registry, which the connection threads use.
+    WindowAnswerPoster answer_poster;
+    LoopConfiguration loops{seat, answer_poster, registry};
+    ConfigurationLoopControl loop_control{loops};
+    PointTable points;
+    SnapshotList snapshots;
+    MainReplyWindow reply_window{*this};
+    RequestRouter router{loop_control, reply_window, seat, logged_on_user_name()};
+    WindowClock clock;
+    WindowCycleHooks cycle_hooks{*this};
+    PollCycle cycle{points, snapshots, router, loop_control, seat, cycle_hooks, clock};
 };
 
 } // namespace brixtel::win

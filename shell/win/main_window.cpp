@@ -51,7 +51,10 @@ LRESULT on_create(App& app, HWND window) {
     return 0;
 }
 
-void on_destroy(App&) {
+void on_destroy(App& app) {
+    app.loops.shut_down_all(true);
+    for (UINT_PTR timer : {kPollTimer, kConnstatTimer, kLinkCheckTimer})
+        KillTimer(app.main_window, timer);
     PostQuitMessage(0);
 }
 
@@ -63,9 +66,37 @@ LRESULT on_size(App& app, HWND window, WPARAM wparam, LPARAM lparam) {
     return 0;
 }
 
-LRESULT on_close(App&, HWND window) {
+LRESULT on_close(App& app, HWND window) {
+    if (app.cycle.monitoring_on())
+        app.cycle.stop_for_exit();
+    app.snapshots.free_all();
     DestroyWindow(window);
     return 0;
+}
+
+void on_timer(App& app, UINT_PTR timer) {
+    switch (timer) {
+    case kPollTimer:
+        return app.cycle.poll_tick();
+    case kConnstatTimer:
+        return app.cycle.connstat_tick();
+    case kLinkCheckTimer:
+        return app.cycle.link_check();
+    default:
+        return;
+    }
+}
+
+// An answer posted by a Receive thread (or by the program itself in Simulation mode); the
+// window owns the text from here on.
+void on_answer(App& app, LPARAM text) {
+    const std::wstring answer = take_answer_text(text);
+    app.cycle.answer_arrived(text ? answer.c_str() : nullptr);
+}
+
+void toggle_monitoring(App& app, HWND window) {
+    app.cycle.monitoring_command(app.tag_lists.points);
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 void on_get_min_max_info(App& app, MINMAXINFO* info) {
@@ -91,6 +122,8 @@ bool on_command(App& app, HWND window, UINT command) {
     switch (command) {
     case CMD_EXIT:
         return on_close(app, window), true;
+    case CMD_MONITORING:
+        return toggle_monitoring(app, window), true;
     case CMD_DEBUG_VIEW:
         return switch_view(app, window, true), true;
     case CMD_EXPORT_VIEW:
@@ -114,6 +147,12 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         return on_size(app, window, wparam, lparam);
     case WM_CLOSE:
         return on_close(app, window);
+    case WM_TIMER:
+        on_timer(app, wparam);
+        return 0;
+    case WM_USER:
+        on_answer(app, lparam);
+        return 0;
     case WM_GETMINMAXINFO:
         on_get_min_max_info(app, reinterpret_cast<MINMAXINFO*>(lparam));
         break;

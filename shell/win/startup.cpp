@@ -1,7 +1,6 @@
 #include "shell/win/startup.h"
 
 #include "platform/win/system_profile.h"
-#include "settings/loop_entries.h"
 #include "settings/win/settings_win.h"
 #include "shell/status_texts.h"
 #include "shell/string_table.h"
@@ -10,6 +9,7 @@
 #include "shell/win/main_window.h"
 #include "shell/win/reporting.h"
 #include "shell/win/startup_targets.h"
+#include "shell/win/title_open.h"
 #include "tags/win/tag_list_dialogs.h"
 
 #include <commctrl.h>
@@ -21,16 +21,6 @@
 namespace brixtel::win {
 namespace {
 
-constexpr DWORD kUserNameChars = 64;
-
-std::wstring user_suffix() {
-    wchar_t name[kUserNameChars] = {};
-    DWORD size = kUserNameChars;
-    if (!GetUserNameW(name, &size))
-        return {};
-    return std::wstring(L" from ") + name;
-}
-
 // The texts that depend on the settings, once they are known.
 void show_settings_texts(App& app) {
     app.status_bar.set_text(StatusMonitoring,
@@ -38,11 +28,21 @@ void show_settings_texts(App& app) {
     app.status_bar.set_text(StatusLogSize, log_size_zero_text(app.settings.log_size_mb));
 }
 
-// The loop configuration as stored; without one the user is told at once.
-void read_loop_configuration(App& app, PrivateProfile& profile) {
-    app.loop_entries = read_stored_loop_entries(app.registry, profile);
-    if (app.loop_entries.empty())
-        app.status_bar.set_text(StatusConnection, string_text(ids::NoMonitoringConfiguration));
+// Connects the configured loops: from the title named on the command line, else from the
+// registry. Connections bind within the port range read with the settings, and send their
+// first status requests from the connect threads once connected.
+void connect_loops(App& app, const std::wstring& title_path, PrivateProfile& profile) {
+    app.loops.set_port_range(app.settings.ports);
+    app.loops.set_first_requests([&app](const LoopEndpoint& entry) {
+        app.router.send_connstat_request(entry);
+        app.router.send_feature_username_request(entry);
+    });
+    open_title_and_load_configuration(app.main_window, title_path, app.loops, profile, app.seat);
+}
+
+void start_timers(App& app) {
+    SetTimer(app.main_window, kConnstatTimer, kConnstatPeriodMs, nullptr);
+    SetTimer(app.main_window, kLinkCheckTimer, kLinkCheckPeriodMs, nullptr);
 }
 
 // Loads the list saved last; when the name fits none of several lists the user chooses one.
@@ -84,7 +84,7 @@ int message_loop() {
 
 } // namespace
 
-int run_program(HINSTANCE instance, int show_command) {
+int run_program(HINSTANCE instance, std::wstring_view command_line, int show_command) {
     // Date and time texts follow the user's settings.
     std::setlocale(LC_TIME, "");
     if (another_copy_running())
@@ -94,7 +94,6 @@ int run_program(HINSTANCE instance, int show_command) {
 
     App app;
     app.instance = instance;
-    app.user_suffix = user_suffix();
     InitCommonControls();
 
     app.window_class = register_main_window_class(app);
@@ -111,14 +110,17 @@ int run_program(HINSTANCE instance, int show_command) {
     ShowWindow(app.main_window, show_command);
     UpdateWindow(app.main_window);
 
+    // The settings come before the loops, so that connections bind within the stored range.
     SystemProfile profile{std::wstring(kProfileFile)};
-    read_loop_configuration(app, profile);
     AppStartupTargets targets(app, profile);
     read_settings_at_startup(app.registry, app.seat, targets, app.settings,
                              app.current_logging.options);
+    connect_loops(app, title_path_of_command_line(command_line), profile);
+    start_timers(app);
     check_view_items(app.main_window, app.settings.debug_view);
     load_last_tag_list(app);
     show_settings_texts(app);
+    app.cycle.run_poll_timer();
 
     const int exit_code = message_loop();
     UnregisterClassW(kMainWindowClass, instance);

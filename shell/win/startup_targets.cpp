@@ -7,7 +7,7 @@
 namespace brixtel::win {
 
 void AppStartupTargets::read_first_start_loop_entries() {
-    app_.loop_entries = read_stored_loop_entries(app_.registry, profile_);
+    first_start_loops_ = read_stored_loop_entries(app_.registry, profile_);
 }
 
 void AppStartupTargets::add_database_file(std::uint32_t index, const std::wstring& path) {

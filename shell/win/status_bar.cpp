@@ -29,6 +29,16 @@ void StatusBar::set_text(int part, std::wstring_view text) {
     UpdateWindow(window_);
 }
 
+std::wstring StatusBar::text(int part) const {
+    if (!window_)
+        return {};
+    const auto length = LOWORD(SendMessageW(window_, SB_GETTEXTLENGTHW, part, 0));
+    std::wstring text(length + 1, L'\0');
+    SendMessageW(window_, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return text;
+}
+
 void StatusBar::forward_size(WPARAM wparam, LPARAM lparam) {
     if (window_)
         SendMessageW(window_, WM_SIZE, wparam, lparam);

@@ -2,6 +2,7 @@
 // The six-part status bar of the main window.
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 namespace brixtel::win {
@@ -21,6 +22,7 @@ class StatusBar {
     HWND handle() const { return window_; }
     // Sets a part's text and, so that a cut text can still be read, its tool tip.
     void set_text(int part, std::wstring_view text);
+    std::wstring text(int part) const;
     void forward_size(WPARAM wparam, LPARAM lparam);
 
   private:

@@ -161,7 +161,8 @@ TEST_F(LoopTransportTest, WildcardTitlePathOpensTheNewestMatch) {
     ZandorSim zandor;
     ASSERT_TRUE(zandor.start({5304, 5305}));
 
-    ASSERT_TRUE(brixtel.launch((older.parent_path() / L"*.m14").wstring()));
+    // Quoted: the folder name holds a blank, which would otherwise split the argument in two.
+    ASSERT_TRUE(brixtel.launch(L"\"" + (older.parent_path() / L"*.m14").wstring() + L"\""));
     ZandorRequest connstat;
     ASSERT_TRUE(zandor.wait_for_request("connstat", &connstat));
     EXPECT_EQ(connstat.local_port, 5305);
@@ -174,7 +175,7 @@ TEST_F(LoopTransportTest, WithoutTheTitleLibraryTheRegistryConfigurationIsUsed) 
     ZandorSim zandor;
     ASSERT_TRUE(zandor.start({5306, 5307}));
     store_loop_entries({L"2 5307 127.0.0.1"});
-    ASSERT_TRUE(brixtel.launch(title.wstring()));
+    ASSERT_TRUE(brixtel.launch(L"\"" + title.wstring() + L"\""));
     ZandorRequest connstat;
     ASSERT_TRUE(zandor.wait_for_request("connstat", &connstat));
     EXPECT_EQ(connstat.local_port, 5307);

@@ -1,0 +1,111 @@
+#include "shell/win/cycle_hooks.h"
+
+#include "shell/win/app.h"
+#include "shell/win/resource_ids.h"
+
+namespace brixtel::win {
+namespace {
+
+constexpr int kDateTimeChars = 32;
+
+SYSTEMTIME system_time_of(const LocalTime& t) {
+    SYSTEMTIME st{};
+    st.wYear = t.year;
+    st.wMonth = t.month;
+    st.wDayOfWeek = t.day_of_week;
+    st.wDay = t.day;
+    st.wHour = t.hour;
+    st.wMinute = t.minute;
+    st.wSecond = t.second;
+    st.wMilliseconds = t.milliseconds;
+    return st;
+}
+
+} // namespace
+
+LocalTime WindowClock::now() {
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    return {st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
+            st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
+}
+
+std::optional<std::wstring> WindowClock::short_date(const LocalTime& moment) {
+    const SYSTEMTIME st = system_time_of(moment);
+    wchar_t text[kDateTimeChars] = {};
+    if (!GetDateFormatW(GetThreadLocale(), DATE_SHORTDATE, &st, nullptr, text, kDateTimeChars))
+        return std::nullopt;
+    return std::wstring(text);
+}
+
+std::optional<std::wstring> WindowClock::time_of_day(const LocalTime& moment) {
+    const SYSTEMTIME st = system_time_of(moment);
+    wchar_t text[kDateTimeChars] = {};
+    if (!GetTimeFormatW(GetThreadLocale(), 0, &st, nullptr, text, kDateTimeChars))
+        return std::nullopt;
+    return std::wstring(text);
+}
+
+std::uint32_t MainReplyWindow::handle() const {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(app_.main_window));
+}
+
+bool MainReplyWindow::is_window(std::uint32_t handle) const {
+    return app_.answer_poster.is_own_window(handle);
+}
+
+void MainReplyWindow::post_answer(std::uint32_t window, std::optional<std::wstring> answer) {
+    if (answer)
+        app_.answer_poster.post_answer(window, *answer);
+    else
+        PostMessageW(window_of_handle(window), WM_USER, 0, 0);
+}
+
+bool WindowCycleHooks::debug_view_shown() const {
+    return app_.settings.debug_view;
+}
+
+void WindowCycleHooks::repaint() {
+    InvalidateRect(app_.main_window, nullptr, TRUE);
+}
+
+std::wstring WindowCycleHooks::status_text(int part) const {
+    return app_.status_bar.text(part);
+}
+
+void WindowCycleHooks::check_monitoring_item(bool checked) {
+    CheckMenuItem(GetMenu(app_.main_window), CMD_MONITORING,
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool WindowCycleHooks::start_poll_timer(std::uint32_t interval_ms) {
+    return SetTimer(app_.main_window, kPollTimer, interval_ms, nullptr) != 0;
+}
+
+void WindowCycleHooks::stop_poll_timer() {
+    KillTimer(app_.main_window, kPollTimer);
+}
+
+std::uint32_t WindowCycleHooks::update_interval_ms() const {
+    return app_.settings.frequency_ms;
+}
+
+bool WindowCycleHooks::synchronized_start_set() const {
+    return app_.current_logging.options.start_time;
+}
+
+bool WindowCycleHooks::synchronized_stop_set() const {
+    return app_.current_logging.options.stop_time;
+}
+
+bool WindowCycleHooks::synchronized_start_passed() const {
+    if (!synchronized_start_set())
+        return false;
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    const auto& options = app_.current_logging.options;
+    return st.wHour * 60 + st.wMinute >
+           static_cast<int>(options.start_hour * 60 + options.start_minute);
+}
+
+} // namespace brixtel::win
