@@ -13,7 +13,7 @@ const std::wstring& MessageArg::text() const {
 namespace {
 
 // A printf-style conversion between the "!" marks of an insert.
-struct InsertSpec {
+struct InsertForm {
     std::string flags;
     int width = -1;     // -1: none
     int precision = -1; // -1: none
@@ -21,8 +21,8 @@ struct InsertSpec {
     char conversion = 's';
 };
 
-InsertKind kind_of(const InsertSpec& spec) {
-    return spec.conversion == 's' ? InsertKind::Text : InsertKind::Number;
+InsertKind kind_of(const InsertForm& form) {
+    return form.conversion == 's' ? InsertKind::Text : InsertKind::Number;
 }
 
 bool is_digit(wchar_t c) {
@@ -43,22 +43,22 @@ bool read_count(std::wstring_view text, std::size_t& pos, int& count) {
     return true;
 }
 
-std::optional<InsertSpec> parse_spec(std::wstring_view text) {
-    InsertSpec spec;
+std::optional<InsertForm> parse_form(std::wstring_view text) {
+    InsertForm form;
     std::size_t pos = 0;
     while (pos < text.size() &&
            std::wstring_view(L"-+ #0").find(text[pos]) != std::wstring_view::npos) {
-        spec.flags.push_back(static_cast<char>(text[pos]));
+        form.flags.push_back(static_cast<char>(text[pos]));
         ++pos;
     }
     if (pos < text.size() && is_digit(text[pos])) {
-        if (!read_count(text, pos, spec.width)) {
+        if (!read_count(text, pos, form.width)) {
             return std::nullopt;
         }
     }
     if (pos < text.size() && text[pos] == L'.') {
         ++pos;
-        if (!read_count(text, pos, spec.precision)) {
+        if (!read_count(text, pos, form.precision)) {
             return std::nullopt;
         }
     }
@@ -71,7 +71,7 @@ std::optional<InsertSpec> parse_spec(std::wstring_view text) {
     } else if (pos < text.size() && (text[pos] == L'l' || text[pos] == L'w')) {
         ++pos;
     } else if (pos < text.size() && text[pos] == L'h') {
-        spec.length = 'h';
+        form.length = 'h';
         ++pos;
     }
     if (pos + 1 != text.size()) {
@@ -86,64 +86,64 @@ std::optional<InsertSpec> parse_spec(std::wstring_view text) {
     case L'o':
     case L'c':
     case L's':
-        spec.conversion = static_cast<char>(text[pos]);
+        form.conversion = static_cast<char>(text[pos]);
         break;
     case L'C':
-        spec.conversion = 'c';
+        form.conversion = 'c';
         break;
     default:
         return std::nullopt;
     }
-    if (spec.length == 'h' && (spec.conversion == 's' || spec.conversion == 'c')) {
+    if (form.length == 'h' && (form.conversion == 's' || form.conversion == 'c')) {
         return std::nullopt; // narrow text or character
     }
-    return spec;
+    return form;
 }
 
-std::wstring pad(std::wstring body, const InsertSpec& spec) {
-    if (spec.width > 0 && body.size() < static_cast<std::size_t>(spec.width)) {
-        const std::wstring fill(static_cast<std::size_t>(spec.width) - body.size(), L' ');
-        body = spec.flags.find('-') != std::string::npos ? body + fill : fill + body;
+std::wstring pad(std::wstring body, const InsertForm& form) {
+    if (form.width > 0 && body.size() < static_cast<std::size_t>(form.width)) {
+        const std::wstring fill(static_cast<std::size_t>(form.width) - body.size(), L' ');
+        body = form.flags.find('-') != std::string::npos ? body + fill : fill + body;
     }
     return body;
 }
 
-std::wstring format_number(const InsertSpec& spec, std::int64_t value) {
-    if (spec.conversion == 'c') {
-        return pad(std::wstring(1, static_cast<wchar_t>(static_cast<std::uint16_t>(value))), spec);
+std::wstring format_number(const InsertForm& form, std::int64_t value) {
+    if (form.conversion == 'c') {
+        return pad(std::wstring(1, static_cast<wchar_t>(static_cast<std::uint16_t>(value))), form);
     }
     // The system formatter reads each insert as a machine word and prints its low 32 (or, with
     // "h", 16) bits, so a number is cut the same way here.
     std::string format(1, '%');
-    format += spec.flags;
-    if (spec.width >= 0) {
-        format += std::to_string(spec.width);
+    format += form.flags;
+    if (form.width >= 0) {
+        format += std::to_string(form.width);
     }
-    if (spec.precision >= 0) {
+    if (form.precision >= 0) {
         format.push_back('.');
-        format += std::to_string(spec.precision);
+        format += std::to_string(form.precision);
     }
-    format.push_back(spec.conversion);
-    const bool is_signed = spec.conversion == 'd' || spec.conversion == 'i';
+    format.push_back(form.conversion);
+    const bool is_signed = form.conversion == 'd' || form.conversion == 'i';
     char buffer[64] = {};
     if (is_signed) {
-        const int number = spec.length == 'h' ? static_cast<std::int16_t>(value)
+        const int number = form.length == 'h' ? static_cast<std::int16_t>(value)
                                               : static_cast<std::int32_t>(value);
         std::snprintf(buffer, sizeof buffer, format.c_str(), number);
     } else {
-        const unsigned number = spec.length == 'h' ? static_cast<std::uint16_t>(value)
+        const unsigned number = form.length == 'h' ? static_cast<std::uint16_t>(value)
                                                    : static_cast<std::uint32_t>(value);
         std::snprintf(buffer, sizeof buffer, format.c_str(), number);
     }
     return std::wstring(buffer, buffer + std::char_traits<char>::length(buffer));
 }
 
-std::wstring format_text(const InsertSpec& spec, const std::wstring& value) {
+std::wstring format_text(const InsertForm& form, const std::wstring& value) {
     std::wstring body = value;
-    if (spec.precision >= 0 && body.size() > static_cast<std::size_t>(spec.precision)) {
-        body.resize(static_cast<std::size_t>(spec.precision));
+    if (form.precision >= 0 && body.size() > static_cast<std::size_t>(form.precision)) {
+        body.resize(static_cast<std::size_t>(form.precision));
     }
-    return pad(std::move(body), spec);
+    return pad(std::move(body), form);
 }
 
 // One step through the text: what a "%" sequence stands for.
@@ -151,7 +151,7 @@ struct Escape {
     enum Type { Literal, Insert, End, Broken } type = Broken;
     std::wstring literal;
     std::size_t number = 0;
-    InsertSpec spec;
+    InsertForm form;
     std::size_t length = 0; // characters consumed, the "%" included
 };
 
@@ -186,11 +186,11 @@ Escape read_escape(std::wstring_view format, std::size_t pos) {
         if (close == std::wstring_view::npos) {
             return escape;
         }
-        const auto spec = parse_spec(format.substr(end + 1, close - end - 1));
-        if (!spec) {
+        const auto form = parse_form(format.substr(end + 1, close - end - 1));
+        if (!form) {
             return escape;
         }
-        escape.spec = *spec;
+        escape.form = *form;
         end = close + 1;
     }
     escape.type = Escape::Insert;
@@ -219,7 +219,7 @@ std::optional<std::vector<InsertKind>> message_inserts(std::wstring_view format)
                 kinds.resize(escape.number, InsertKind::Unused);
             }
             InsertKind& kind = kinds[escape.number - 1];
-            const InsertKind wanted = kind_of(escape.spec);
+            const InsertKind wanted = kind_of(escape.form);
             if (kind != InsertKind::Unused && kind != wanted) {
                 return std::nullopt;
             }
@@ -260,11 +260,11 @@ std::optional<std::wstring> format_message(std::wstring_view format,
                 return std::nullopt;
             }
             const MessageArg& arg = args[escape.number - 1];
-            if (arg.is_text() != (kind_of(escape.spec) == InsertKind::Text)) {
+            if (arg.is_text() != (kind_of(escape.form) == InsertKind::Text)) {
                 return std::nullopt;
             }
-            out += arg.is_text() ? format_text(escape.spec, arg.text())
-                                 : format_number(escape.spec, arg.number());
+            out += arg.is_text() ? format_text(escape.form, arg.text())
+                                 : format_number(escape.form, arg.number());
         }
         pos += escape.length;
     }

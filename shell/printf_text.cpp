@@ -64,15 +64,15 @@ int integer_argument(const PrintfArg* arg) {
     return n && *n >= 0 && *n < 1000 ? static_cast<int>(*n) : -1;
 }
 
-std::string narrow_spec(const Conversion& conv, const char* length, char type) {
-    std::string spec(1, '%');
-    spec.append(conv.flags);
+std::string narrow_format(const Conversion& conv, const char* length, char type) {
+    std::string pattern(1, '%');
+    pattern.append(conv.flags);
     if (conv.width >= 0)
-        spec.append(std::to_string(conv.width));
+        pattern.append(std::to_string(conv.width));
     if (conv.precision >= 0)
-        spec.append(1, '.').append(std::to_string(conv.precision));
-    spec.append(length).push_back(type);
-    return spec;
+        pattern.append(1, '.').append(std::to_string(conv.precision));
+    pattern.append(length).push_back(type);
+    return pattern;
 }
 
 std::wstring widen_ascii(const char* text) {
@@ -89,16 +89,16 @@ std::wstring format_integer(const Conversion& conv, std::int64_t value) {
     const unsigned long long as_unsigned =
         type == 'd' ? 0 : static_cast<unsigned long long>(static_cast<std::uint32_t>(value));
     if (type == 'd')
-        std::snprintf(buffer, sizeof buffer, narrow_spec(conv, "ll", type).c_str(), as_signed);
+        std::snprintf(buffer, sizeof buffer, narrow_format(conv, "ll", type).c_str(), as_signed);
     else
-        std::snprintf(buffer, sizeof buffer, narrow_spec(conv, "ll", type).c_str(), as_unsigned);
+        std::snprintf(buffer, sizeof buffer, narrow_format(conv, "ll", type).c_str(), as_unsigned);
     return widen_ascii(buffer);
 }
 
 std::wstring format_real(const Conversion& conv, double value) {
     char buffer[512];
     std::snprintf(buffer, sizeof buffer,
-                  narrow_spec(conv, "", static_cast<char>(conv.type)).c_str(), value);
+                  narrow_format(conv, "", static_cast<char>(conv.type)).c_str(), value);
     return widen_ascii(buffer);
 }
 

@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                       GrammarCase{L"FIC-101", std::nullopt},
                       // "SPEC" anywhere up to the end of the block number refuses the item.
                       GrammarCase{L"SPEC Module 1,2,3 Block 100", std::nullopt},
-                      GrammarCase{L"Module 1,2,3 spec Block 100", std::nullopt},
+                      GrammarCase{L"Module 1,2,3 sPEC Block 100", std::nullopt},
                       GrammarCase{L"Module 1,2,3 Block SPEC 100", std::nullopt},
                       // The module part must come before the block number.
                       GrammarCase{L"Block 100 Module 1,2,3", std::nullopt},
