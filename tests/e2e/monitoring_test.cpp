@@ -265,7 +265,7 @@ TEST_P(MonitoringSuffixTest, ReadsCarryTheUserOnlyWhenTheServerTakesIt) {
     EXPECT_TRUE(zandor.stop());
 }
 
-INSTANTIATE_TEST_SUITE_P(UsernameAnswers, MonitoringSuffixTest,
+INSTANTIATE_TEST_SUITE_P(MonitoringUsernameAnswers, MonitoringSuffixTest,
                          ::testing::Values(SuffixCase{"Success", L"success", true, 5402},
                                            SuffixCase{"Unsupported", L"unsupported", false, 5403},
                                            SuffixCase{"Failure", L"failure", false, 5404}),
@@ -317,7 +317,7 @@ constexpr wchar_t kLoop1All[] = L"Loop: 1 PCU: All IP: 127.0.0.1 remote port: ";
 constexpr wchar_t kLoop2All[] = L"Loop: 2 PCU: All IP: 127.0.0.1 remote port: ";
 
 INSTANTIATE_TEST_SUITE_P(
-    Passes, MonitoringRouteTest,
+    MonitoringPasses, MonitoringRouteTest,
     ::testing::Values(RouteCase{"SameLoopAndPcu", L"1.2", kLoop1Pcu2, L"1,2,5", 100,
                                 " read output 1 02 05 100", L"Tx Loop 1 PCU 2", 5405},
                       RouteCase{"SameLoopAllPcus", L"2", kLoop2All, L"2,7,1", 1,
