@@ -18,6 +18,8 @@
 namespace brixtel::e2e {
 namespace {
 
+using ::testing::AssertionResult;
+
 constexpr UINT kMonitoring = 40012;
 constexpr int kStatusMonitoring = 0;
 constexpr int kStatusTransmission = 4;
@@ -172,7 +174,7 @@ class MonitoringTest : public BrixtelTest {
     }
 
     // Polls part `part` for `bound` and fails at the first text `bad` accepts.
-    template <class Bad>::testing::AssertionResult status_never(int part, Bad&& bad, Millis bound) {
+    template <class Bad> AssertionResult status_never(int part, Bad&& bad, Millis bound) {
         std::optional<std::wstring> shown;
         if (poll_until([&] { return (shown = brixtel.status_text(part)) && bad(*shown); }, bound,
                        50ms))
