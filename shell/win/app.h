@@ -53,6 +53,7 @@ struct App {
     StatusBar status_bar;
     WindowSeat seat{*this};
     SystemRegistry registry;
+    std::wstring installation_base_folder; // the folder above "Programs"; Type tool and LOG
 
     Win32LogFolderSystem log_folders; // asks once whether the program runs from a CD
     TagDatabases databases;

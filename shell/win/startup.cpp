@@ -2,6 +2,7 @@
 
 #include "platform/win/system_profile.h"
 #include "settings/win/settings_win.h"
+#include "shell/installation_folder.h"
 #include "shell/status_texts.h"
 #include "shell/string_table.h"
 #include "shell/win/app.h"
@@ -38,6 +39,16 @@ void connect_loops(App& app, const std::wstring& title_path, PrivateProfile& pro
         app.router.send_feature_username_request(entry);
     });
     open_title_and_load_configuration(app.main_window, title_path, app.loops, profile, app.seat);
+}
+
+std::wstring find_installation_base_folder() {
+    constexpr DWORD kFolderChars = 1024;
+    wchar_t current[kFolderChars] = {};
+    const DWORD length = GetCurrentDirectoryW(kFolderChars, current);
+    const std::wstring_view current_folder(current, length < kFolderChars ? length : 0);
+    return installation_base_folder(current_folder, GetCommandLineW(), [](std::wstring_view path) {
+        return GetFileAttributesW(std::wstring(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
 }
 
 void start_timers(App& app) {
@@ -116,6 +127,7 @@ int run_program(HINSTANCE instance, std::wstring_view command_line, int show_com
     read_settings_at_startup(app.registry, app.seat, targets, app.settings,
                              app.current_logging.options);
     connect_loops(app, title_path_of_command_line(command_line), profile);
+    app.installation_base_folder = find_installation_base_folder();
     start_timers(app);
     check_view_items(app.main_window, app.settings.debug_view);
     load_last_tag_list(app);
