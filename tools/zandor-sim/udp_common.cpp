@@ -2,7 +2,26 @@
 
 #include "tools/zandor-sim/request.h"
 
+#include <utility>
+
 namespace brixtel::zandor {
+
+// Moving and destroying are alike everywhere; only closing the handle differs.
+UdpSocket::UdpSocket(UdpSocket&& other) noexcept
+    : handle_(std::exchange(other.handle_, kNone)), port_(other.port_) {}
+
+UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, kNone);
+        port_ = other.port_;
+    }
+    return *this;
+}
+
+UdpSocket::~UdpSocket() {
+    close();
+}
 
 std::optional<uint32_t> ipv4_of(std::string_view dotted) {
     uint32_t address = 0;

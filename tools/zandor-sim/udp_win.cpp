@@ -59,22 +59,6 @@ std::optional<UdpSocket> UdpSocket::bind(Endpoint local, std::string* error) {
     return socket;
 }
 
-UdpSocket::UdpSocket(UdpSocket&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNone)), port_(other.port_) {}
-
-UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
-    if (this != &other) {
-        close();
-        handle_ = std::exchange(other.handle_, kNone);
-        port_ = other.port_;
-    }
-    return *this;
-}
-
-UdpSocket::~UdpSocket() {
-    close();
-}
-
 void UdpSocket::close() {
     if (handle_ != kNone)
         ::closesocket(native(handle_));
