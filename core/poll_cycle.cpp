@@ -29,9 +29,9 @@ float next_simulation_value(float value) {
 } // namespace
 
 PollCycle::PollCycle(PointTable& points, SnapshotList& snapshots, RequestRouter& router,
-                     LoopControl& loops, Seat& seat, CycleHooks& hooks, LocaleClock& clock)
+                     LoopControl& loops, Seat& seat, CyclePartners partners, LocaleClock& clock)
     : points_(points), snapshots_(snapshots), router_(router), loops_(loops), seat_(seat),
-      hooks_(hooks), clock_(clock) {}
+      partners_(partners), clock_(clock) {}
 
 // ---- Poll tick ---------------------------------------------------------------------------
 
@@ -43,7 +43,7 @@ void PollCycle::poll_tick() {
     if (on || state_.dde_demand) {
         state_.answers_last_cycle = state_.answers_this_cycle;
         state_.answers_this_cycle = false;
-        const bool debug = hooks_.debug_view_shown();
+        const bool debug = partners_.view.debug_view_shown();
         PollSnapshot* current = on || debug ? &snapshots_.ensure_current() : nullptr;
         // The rows of the cycle that ends now are closed only once it has really run.
         const bool closing = current && !debug && !state_.first_tick && state_.answers_last_cycle;
@@ -93,7 +93,7 @@ void PollCycle::show_request_line(MonitoredPoint& point, bool sent, const Stamp&
         sent ? read_request_display_text(router_.reply_window(), point.request_id, a)
              : table_text(ids::NoConnectionForRequest,
                           {L"output", a.loop, a.pcu, a.module, a.block});
-    hooks_.add_debug_line(text, false);
+    partners_.view.add_debug_line(text, false);
 }
 
 // Takes the point's answer of the ending cycle into its row, or marks it missing; true
@@ -120,12 +120,12 @@ void PollCycle::finish_cycle_rows(PollSnapshot* current, bool missing) {
     if (!current)
         return;
     if (has_text(current->values[0]) && !state_.first_tick)
-        hooks_.give_export_row();
+        partners_.view.give_export_row();
     // A row in which every point answered went to the log with its last answer.
-    if (hooks_.logging_on() && missing) {
+    if (partners_.log.logging_on() && missing) {
         const std::wstring& date =
             state_.previous_cycle_date.empty() ? state_.cycle_date : state_.previous_cycle_date;
-        hooks_.write_log_row(*current, date);
+        partners_.log.write_log_row(*current, date);
     }
 }
 
@@ -141,7 +141,7 @@ void PollCycle::answer_arrived(const wchar_t* text) {
 
     state_.answers_this_cycle = true;
     const bool on = monitoring_.get();
-    const bool debug = hooks_.debug_view_shown();
+    const bool debug = partners_.view.debug_view_shown();
     PollSnapshot* current = nullptr;
     if (on || debug) {
         current = &snapshots_.ensure_current();
@@ -160,9 +160,9 @@ void PollCycle::answer_arrived(const wchar_t* text) {
                                     : apply_read(answer, id->request_id, rows, stamp);
     }
     if (on && !debug && updated_listed) {
-        hooks_.refresh_export_row();
-        if (hooks_.logging_on() && !complete_before && rows && row_complete(*rows, listed))
-            hooks_.write_log_row(*rows, stamp.date);
+        partners_.view.refresh_export_row();
+        if (partners_.log.logging_on() && !complete_before && rows && row_complete(*rows, listed))
+            partners_.log.write_log_row(*rows, stamp.date);
     }
 }
 
@@ -197,9 +197,9 @@ bool PollCycle::apply_status_answer(std::wstring_view answer) {
 
 void PollCycle::show_received(std::wstring_view answer, const Stamp& stamp) {
     snapshots_.ensure_current().values[1] = stamp.time;
-    hooks_.add_debug_line(answer, true);
-    if (hooks_.logging_on())
-        hooks_.write_debug_log_lines(stamp.date, stamp.time, answer);
+    partners_.view.add_debug_line(answer, true);
+    if (partners_.log.logging_on())
+        partners_.log.write_debug_log_lines(stamp.date, stamp.time, answer);
 }
 
 bool PollCycle::apply_cancel(PollSnapshot* rows, const Stamp& stamp) {
@@ -207,7 +207,7 @@ bool PollCycle::apply_cancel(PollSnapshot* rows, const Stamp& stamp) {
         point.time_in = stamp.time;
         point.value = std::wstring(kCancelValue);
         point.new_value = true;
-        hooks_.value_arrived(point);
+        partners_.dde.value_arrived(point);
     }
     const std::vector<MonitoredPoint*> listed = points_.listed_points();
     if (rows) {
@@ -261,7 +261,7 @@ void PollCycle::apply_to_point(MonitoredPoint& point, const std::optional<Answer
             point.value_type = *value->type;
     }
     point.new_value = true;
-    hooks_.value_arrived(point);
+    partners_.dde.value_arrived(point);
     if (!has_row)
         return;
     if (const auto row = points_.row_of(point)) {
@@ -338,7 +338,8 @@ void PollCycle::link_check() {
     state_.some_loop_usable = usable;
     const bool on = monitoring_.get();
     // A synchronized start that is due keeps polling while the links come up.
-    if (!usable && state_.poll_timer_running && !(on && hooks_.synchronized_start_passed()))
+    if (!usable && state_.poll_timer_running &&
+        !(on && partners_.timers.synchronized_start_passed()))
         stop_poll_timer();
     if (usable && (on || state_.dde_demand))
         start_poll_timer();
@@ -349,20 +350,22 @@ void PollCycle::start_poll_timer() {
     if (state_.poll_timer_running || !(monitoring_.get() || state_.dde_demand))
         return;
     poll_tick(); // the first poll goes out at once, the next after one interval
-    state_.poll_timer_running = hooks_.start_poll_timer(hooks_.update_interval_ms());
+    state_.poll_timer_running =
+        partners_.timers.start_poll_timer(partners_.timers.update_interval_ms());
 }
 
 void PollCycle::run_poll_timer() {
     std::lock_guard guard(poll_timer_lock_);
     if (!state_.poll_timer_running)
-        state_.poll_timer_running = hooks_.start_poll_timer(hooks_.update_interval_ms());
+        state_.poll_timer_running =
+            partners_.timers.start_poll_timer(partners_.timers.update_interval_ms());
 }
 
 void PollCycle::stop_poll_timer() {
     std::lock_guard guard(poll_timer_lock_);
     if (!state_.poll_timer_running)
         return;
-    hooks_.stop_poll_timer();
+    partners_.timers.stop_poll_timer();
     state_.poll_timer_running = false;
 }
 
@@ -377,36 +380,34 @@ void PollCycle::monitoring_command(const CurrentTagList& tag_list) {
 
 void PollCycle::show_monitoring_state(bool on) {
     // The interval part already shown is kept: it may carry a change not yet saved.
-    const std::wstring shown = hooks_.status_text(status_part::kMonitoring);
+    const std::wstring shown = partners_.view.monitoring_status_text();
     const auto parenthesis = shown.find(L'(');
     std::wstring text;
     if (parenthesis != std::wstring::npos)
         text = std::wstring(string_text(on ? ids::MonitoringOnPrefix : ids::MonitoringOffPrefix)) +
                shown.substr(parenthesis);
     else
-        text = monitoring_state_text(on, hooks_.update_interval_ms());
+        text = monitoring_state_text(on, partners_.timers.update_interval_ms());
     seat_.set_status_text(status_part::kMonitoring, text);
 }
 
 void PollCycle::follow_menu_states(bool on) {
-    const bool start_set = hooks_.synchronized_start_set();
+    const bool start_set = partners_.timers.synchronized_start_set();
     if (on) {
-        seat_.enable_command(Command::LoadTagList, false);
-        seat_.enable_command(Command::DeleteTagList, false);
-        if (!start_set && !hooks_.synchronized_stop_set())
-            seat_.enable_command(Command::SynchronizedStart, false);
+        enable_tag_list_commands(seat_, false);
+        if (!start_set && !partners_.timers.synchronized_stop_set())
+            enable_synchronized_start_command(seat_, false);
         return;
     }
-    seat_.enable_command(Command::LoadTagList, true);
-    seat_.enable_command(Command::DeleteTagList, true);
-    seat_.enable_command(Command::SynchronizedStart, true);
+    enable_tag_list_commands(seat_, true);
+    enable_synchronized_start_command(seat_, true);
     // While a synchronized start is set, only its clock switches monitoring on.
     if (start_set)
-        seat_.enable_command(Command::Monitoring, false);
+        enable_monitoring_command(seat_, false);
 }
 
 void PollCycle::switch_on(const CurrentTagList& tag_list) {
-    hooks_.check_monitoring_item(true);
+    partners_.view.check_monitoring_item(true);
     show_monitoring_state(true);
     if (!state_.points_created) {
         for (const PointNode& node : tag_list) {
@@ -417,19 +418,19 @@ void PollCycle::switch_on(const CurrentTagList& tag_list) {
     }
     monitoring_.set(true);
     follow_menu_states(true);
-    hooks_.repaint();
+    partners_.view.repaint();
     stop_poll_timer();
-    if (!hooks_.debug_view_shown())
+    if (!partners_.view.debug_view_shown())
         snapshots_.start_fresh_if_used();
     if (state_.some_loop_usable)
         start_poll_timer();
 }
 
 void PollCycle::switch_off() {
-    hooks_.check_monitoring_item(false);
+    partners_.view.check_monitoring_item(false);
     show_monitoring_state(false);
     PollSnapshot* newest = snapshots_.newest();
-    if (newest && has_text(newest->values[0]) && !hooks_.debug_view_shown()) {
+    if (newest && has_text(newest->values[0]) && !partners_.view.debug_view_shown()) {
         bool missing = false;
         std::size_t row = 0;
         for (MonitoredPoint* point : points_.listed_points()) {
@@ -440,10 +441,10 @@ void PollCycle::switch_off() {
             newest->addresses[*slot] = row_key(point->address);
             missing = true;
         }
-        hooks_.give_export_row();
+        partners_.view.give_export_row();
         // Written before the points go, so that a header written with it still names them.
-        if (hooks_.logging_on() && missing)
-            hooks_.write_log_row(*newest, take_stamp(clock_).date);
+        if (partners_.log.logging_on() && missing)
+            partners_.log.write_log_row(*newest, take_stamp(clock_).date);
     }
     points_.remove_listed(false);
     state_.points_created = false;

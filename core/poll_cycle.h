@@ -21,12 +21,13 @@ namespace brixtel {
 
 class Seat;
 
-// What the cycle asks of the views, the log, the DDE server, the menu and the timers.
-class CycleHooks {
-  public:
-    virtual ~CycleHooks() = default;
+// The cycle's partners, one small interface each, so that a reader sees whole what each
+// partner must do and a partner that is not there yet can be left out with a null one.
 
-    // Views.
+// The window: its views, the monitoring item and status part 0.
+class CycleView {
+  public:
+    virtual ~CycleView() = default;
     virtual bool debug_view_shown() const = 0;
     // Adds a Debug View line (the newest record takes it, then a new record follows);
     // `received` lines are what came back from the server.
@@ -36,28 +37,62 @@ class CycleHooks {
     // Paints the newest record's row again in place.
     virtual void refresh_export_row() = 0;
     virtual void repaint() = 0;
-    virtual std::wstring status_text(int part) const = 0;
+    // What status part 0 shows now (its interval part may carry a change not yet saved).
+    virtual std::wstring monitoring_status_text() const = 0;
     virtual void check_monitoring_item(bool checked) = 0;
+};
 
-    // Log.
+// The log writer.
+class CycleLog {
+  public:
+    virtual ~CycleLog() = default;
     virtual bool logging_on() const = 0;
     virtual void write_log_row(const PollSnapshot& row, std::wstring_view date) = 0;
     virtual void write_debug_log_lines(std::wstring_view date, std::wstring_view time,
                                        std::wstring_view text) = 0;
+};
 
-    // DDE: a point took a value; release a held-back request or post an advise.
+// No log: logging is never on.
+class NullCycleLog : public CycleLog {
+  public:
+    bool logging_on() const override { return false; }
+    void write_log_row(const PollSnapshot&, std::wstring_view) override {}
+    void write_debug_log_lines(std::wstring_view, std::wstring_view, std::wstring_view) override {}
+};
+
+// The DDE server.
+class CycleDde {
+  public:
+    virtual ~CycleDde() = default;
+    // A point took a value: release a held-back request or post an advise.
     virtual void value_arrived(MonitoredPoint& point) = 0;
+};
 
-    // Timer 1. Starting returns false when the system gave no timer.
+// No DDE server: nobody waits for values.
+class NullCycleDde : public CycleDde {
+  public:
+    void value_arrived(MonitoredPoint&) override {}
+};
+
+// Timer 1 and the synchronized start and stop clock.
+class CycleTimers {
+  public:
+    virtual ~CycleTimers() = default;
+    // Starting returns false when the system gave no timer.
     virtual bool start_poll_timer(std::uint32_t interval_ms) = 0;
     virtual void stop_poll_timer() = 0;
     virtual std::uint32_t update_interval_ms() const = 0;
-
-    // Synchronized start and stop.
     virtual bool synchronized_start_set() const = 0;
     virtual bool synchronized_stop_set() const = 0;
     // A synchronized start is set and the clock's hour and minute are past its time.
     virtual bool synchronized_start_passed() const = 0;
+};
+
+struct CyclePartners {
+    CycleView& view;
+    CycleLog& log;
+    CycleDde& dde;
+    CycleTimers& timers;
 };
 
 // Monitoring on or off, shared with the DDE and logging code.
@@ -94,7 +129,7 @@ struct CycleState {
 class PollCycle {
   public:
     PollCycle(PointTable& points, SnapshotList& snapshots, RequestRouter& router,
-              LoopControl& loops, Seat& seat, CycleHooks& hooks, LocaleClock& clock);
+              LoopControl& loops, Seat& seat, CyclePartners partners, LocaleClock& clock);
 
     // Timer 1.
     void poll_tick();
@@ -147,7 +182,7 @@ class PollCycle {
     RequestRouter& router_;
     LoopControl& loops_;
     Seat& seat_;
-    CycleHooks& hooks_;
+    CyclePartners partners_;
     LocaleClock& clock_;
     MonitoringFlag monitoring_;
     std::mutex poll_timer_lock_;

@@ -51,4 +51,16 @@ class Seat {
     virtual void enable_command(Command command, bool enabled) = 0;
 };
 
+// The enabling operations of the menu.
+inline void enable_monitoring_command(Seat& seat, bool enabled) {
+    seat.enable_command(Command::Monitoring, enabled);
+}
+inline void enable_tag_list_commands(Seat& seat, bool enabled) {
+    seat.enable_command(Command::LoadTagList, enabled);
+    seat.enable_command(Command::DeleteTagList, enabled);
+}
+inline void enable_synchronized_start_command(Seat& seat, bool enabled) {
+    seat.enable_command(Command::SynchronizedStart, enabled);
+}
+
 } // namespace brixtel

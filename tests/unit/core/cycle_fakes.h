@@ -110,8 +110,9 @@ class FakeClock : public LocaleClock {
     }
 };
 
-// Advances the snapshot list as the views do when they take a line or a row.
-class FakeHooks : public CycleHooks {
+// Every partner of the cycle in one recorder; advances the snapshot list as the views do
+// when they take a line or a row.
+class FakeHooks : public CycleView, public CycleLog, public CycleDde, public CycleTimers {
   public:
     struct LogRow {
         PollSnapshot row;
@@ -156,7 +157,7 @@ class FakeHooks : public CycleHooks {
     }
     void refresh_export_row() override { ++refreshes; }
     void repaint() override { ++repaints; }
-    std::wstring status_text(int part) const override { return part == 0 ? part0 : L""; }
+    std::wstring monitoring_status_text() const override { return part0; }
     void check_monitoring_item(bool checked) override { monitoring_checks.push_back(checked); }
     bool logging_on() const override { return logging; }
     void write_log_row(const PollSnapshot& row, std::wstring_view date) override {
@@ -177,6 +178,8 @@ class FakeHooks : public CycleHooks {
     bool synchronized_start_set() const override { return sync_start; }
     bool synchronized_stop_set() const override { return sync_stop; }
     bool synchronized_start_passed() const override { return sync_start_due; }
+
+    CyclePartners partners() { return {*this, *this, *this, *this}; }
 
   private:
     SnapshotList& snapshots_;

@@ -31,7 +31,7 @@ class Cycle : public ::testing::Test {
     FakeClock clock;
     FakeHooks hooks{snapshots};
     RequestRouter router{loops, window, seat, L""};
-    PollCycle cycle{points, snapshots, router, loops, seat, hooks, clock};
+    PollCycle cycle{points, snapshots, router, loops, seat, hooks.partners(), clock};
 
     void switch_on(const CurrentTagList& list) {
         ASSERT_FALSE(cycle.monitoring_on());
