@@ -47,9 +47,27 @@ bool row_complete(const PollSnapshot& snapshot, std::size_t listed_points) {
 }
 
 PollSnapshot& SnapshotList::allocate_locked() {
-    records_.push_back(std::make_unique<PollSnapshot>());
     ++records_made_;
-    return *records_.back();
+    if (oldest_ == 0) {
+        ring_.push_back(std::make_unique<PollSnapshot>());
+        return *ring_.back();
+    }
+    // After recycling, the newest end of the ring is just before the oldest record.
+    const auto at = ring_.insert(ring_.begin() + static_cast<std::ptrdiff_t>(oldest_),
+                                 std::make_unique<PollSnapshot>());
+    ++oldest_;
+    return **at;
+}
+
+PollSnapshot& SnapshotList::recycle_oldest_locked() {
+    PollSnapshot& record = *ring_[oldest_];
+    record.clear_for_reuse();
+    oldest_ = (oldest_ + 1) % ring_.size();
+    return record;
+}
+
+PollSnapshot* SnapshotList::newest_locked() const {
+    return ring_.empty() ? nullptr : ring_[ring_index(ring_.size() - 1)].get();
 }
 
 PollSnapshot& SnapshotList::allocate() {
@@ -57,46 +75,50 @@ PollSnapshot& SnapshotList::allocate() {
     return allocate_locked();
 }
 
+PollSnapshot& SnapshotList::advance(std::size_t limit) {
+    std::lock_guard guard(lock_);
+    if (ring_.size() < limit || ring_.empty())
+        return allocate_locked();
+    return recycle_oldest_locked();
+}
+
 void SnapshotList::free_all() {
     std::lock_guard guard(lock_);
-    records_.clear();
+    ring_.clear();
+    oldest_ = 0;
 }
 
 PollSnapshot* SnapshotList::recycle_oldest() {
     std::lock_guard guard(lock_);
-    if (records_.empty())
-        return nullptr;
-    auto record = std::move(records_.front());
-    records_.pop_front();
-    record->clear_for_reuse();
-    records_.push_back(std::move(record));
-    return records_.back().get();
+    return ring_.empty() ? nullptr : &recycle_oldest_locked();
 }
 
 PollSnapshot& SnapshotList::ensure_current() {
     std::lock_guard guard(lock_);
-    return records_.empty() ? allocate_locked() : *records_.back();
+    PollSnapshot* newest = newest_locked();
+    return newest ? *newest : allocate_locked();
 }
 
 void SnapshotList::start_fresh_if_used() {
     std::lock_guard guard(lock_);
-    if (!records_.empty() && has_text(records_.back()->values[0]))
+    PollSnapshot* newest = newest_locked();
+    if (newest && has_text(newest->values[0]))
         allocate_locked();
 }
 
 PollSnapshot* SnapshotList::newest() {
     std::lock_guard guard(lock_);
-    return records_.empty() ? nullptr : records_.back().get();
+    return newest_locked();
 }
 
 PollSnapshot* SnapshotList::at(std::size_t index) {
     std::lock_guard guard(lock_);
-    return index < records_.size() ? records_[index].get() : nullptr;
+    return index < ring_.size() ? ring_[ring_index(index)].get() : nullptr;
 }
 
 std::size_t SnapshotList::size() const {
     std::lock_guard guard(lock_);
-    return records_.size();
+    return ring_.size();
 }
 
 std::size_t SnapshotList::records_made() const {

@@ -4,11 +4,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace brixtel {
 
@@ -42,11 +42,18 @@ std::optional<std::size_t> slot_of_row(std::size_t row);
 // min(listed_points, 50) rows all hold text.
 bool row_complete(const PollSnapshot& snapshot, std::size_t listed_points);
 
+// The views keep at most this many records and then reuse the oldest as the newest.
+inline constexpr std::size_t kViewBufferLimit = 10000;
+
 // Oldest record first; the newest is the current one. Each operation takes the list's lock.
-// Records keep their address until freed or recycled.
+// Records keep their address until freed or recycled. The records sit in a ring, so reusing
+// the oldest one as the newest allocates nothing.
 class SnapshotList {
   public:
     PollSnapshot& allocate();
+    // Moves on to a fresh newest record: a new one while fewer than `limit` exist, else the
+    // oldest, cleared.
+    PollSnapshot& advance(std::size_t limit = kViewBufferLimit);
     void free_all();
     // Moves the oldest record, cleared, to the newest end; none when the list is empty.
     PollSnapshot* recycle_oldest();
@@ -63,9 +70,13 @@ class SnapshotList {
 
   private:
     PollSnapshot& allocate_locked();
+    PollSnapshot& recycle_oldest_locked();
+    std::size_t ring_index(std::size_t index) const { return (oldest_ + index) % ring_.size(); }
+    PollSnapshot* newest_locked() const;
 
     mutable std::mutex lock_;
-    std::deque<std::unique_ptr<PollSnapshot>> records_;
+    std::vector<std::unique_ptr<PollSnapshot>> ring_;
+    std::size_t oldest_ = 0; // ring position of the oldest record
     std::size_t records_made_ = 0;
 };
 
