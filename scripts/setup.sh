@@ -7,7 +7,7 @@ packages=(
     googletest libgtest-dev libgmock-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64
-    xvfb xauth x11-utils x11-apps imagemagick
+    xvfb xauth x11-utils x11-apps imagemagick xdotool
     shapelib
 )
 

@@ -29,6 +29,7 @@ struct CurrentLogging {
     LoggingOptions options;
     std::wstring log_folder;
     std::wstring log_base_name; // without extension
+    bool header_needed = true;  // the next CSV record starts with the column header
 };
 
 // Everything a load reads and changes.

@@ -11,4 +11,17 @@ std::wstring logged_on_user_name() {
     return name;
 }
 
+bool start_window_timer(App& app, UINT_PTR timer, UINT period_ms) {
+    const UINT_PTR id = SetTimer(app.main_window, timer, period_ms, nullptr);
+    app.timers.at(timer - 1) = id;
+    return id != 0;
+}
+
+void stop_window_timer(App& app, UINT_PTR timer) {
+    UINT_PTR& id = app.timers.at(timer - 1);
+    if (id != 0)
+        KillTimer(app.main_window, timer);
+    id = 0;
+}
+
 } // namespace brixtel::win

@@ -9,10 +9,12 @@
 #include "core/poll_snapshot.h"
 #include "core/request_routing.h"
 #include "core/win/transport_poster.h"
+#include "dde/win/dde_instance.h"
 #include "logging/win/default_log_location.h"
 #include "platform/win/system_registry.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
+#include "shell/views.h"
 #include "shell/win/cycle_hooks.h"
 #include "shell/win/status_bar.h"
 #include "shell/win/window_seat.h"
@@ -20,6 +22,7 @@
 #include "tags/database_names.h"
 #include "tags/tag_list_load.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -29,8 +32,10 @@ namespace brixtel::win {
 inline constexpr UINT_PTR kPollTimer = 1;
 inline constexpr UINT_PTR kConnstatTimer = 2;
 inline constexpr UINT_PTR kLinkCheckTimer = 3;
+inline constexpr UINT_PTR kSyncClockTimer = 4;
 inline constexpr UINT kConnstatPeriodMs = 10000;
 inline constexpr UINT kLinkCheckPeriodMs = 1000;
+inline constexpr UINT kSyncClockPeriodMs = 1000;
 
 // The logged-on user's name (at most 63 characters), or empty when it cannot be had.
 std::wstring logged_on_user_name();
@@ -48,6 +53,10 @@ struct App {
     HINSTANCE instance = nullptr;
     HWND main_window = nullptr;
     ATOM window_class = 0;
+    DdeInstance dde;
+    UINT xltable_format = 0;
+    // What SetTimer gave for timers 1 to 4; 0 while a timer is not running.
+    std::array<UINT_PTR, 4> timers{};
     Settings settings;
     WindowMetrics metrics;
     StatusBar status_bar;
@@ -71,8 +80,20 @@ struct App {
     MainReplyWindow reply_window{*this};
     RequestRouter router{loop_control, reply_window, seat, logged_on_user_name()};
     WindowClock clock;
-    WindowCycleHooks cycle_hooks{*this};
-    PollCycle cycle{points, snapshots, router, loop_control, seat, cycle_hooks, clock};
+    Views views{snapshots, settings};
+    WindowCycleView cycle_view{*this};
+    WindowCycleTimers cycle_timers{*this};
+    NullCycleLog cycle_log;
+    NullCycleDde cycle_dde;
+    PollCycle cycle{points, snapshots,
+                    router, loop_control,
+                    seat,   CyclePartners{cycle_view, cycle_log, cycle_dde, cycle_timers},
+                    clock};
 };
+
+// Starts (or restarts) one of the Main window's timers and keeps its identifier.
+bool start_window_timer(App& app, UINT_PTR timer, UINT period_ms);
+// Stops it when it runs.
+void stop_window_timer(App& app, UINT_PTR timer);
 
 } // namespace brixtel::win

@@ -2,6 +2,7 @@
 
 #include "shell/win/app.h"
 #include "shell/win/resource_ids.h"
+#include "shell/win/view_messages.h"
 
 namespace brixtel::win {
 namespace {
@@ -61,44 +62,57 @@ void MainReplyWindow::post_answer(std::uint32_t window, std::optional<std::wstri
         PostMessageW(window_of_handle(window), WM_USER, 0, 0);
 }
 
-bool WindowCycleHooks::debug_view_shown() const {
+bool WindowCycleView::debug_view_shown() const {
     return app_.settings.debug_view;
 }
 
-void WindowCycleHooks::repaint() {
+void WindowCycleView::add_debug_line(std::wstring_view text, bool received) {
+    add_view_entry(app_, text, received, false, true);
+}
+
+// A row's cells come from the newest record; the text only sets the row's height.
+void WindowCycleView::give_export_row() {
+    add_view_entry(app_, L"X", true, true, true);
+}
+
+void WindowCycleView::refresh_export_row() {
+    add_view_entry(app_, L"X", true, true, false);
+}
+
+void WindowCycleView::repaint() {
     InvalidateRect(app_.main_window, nullptr, TRUE);
 }
 
-std::wstring WindowCycleHooks::status_text(int part) const {
-    return app_.status_bar.text(part);
+std::wstring WindowCycleView::monitoring_status_text() const {
+    return app_.status_bar.text(StatusMonitoring);
 }
 
-void WindowCycleHooks::check_monitoring_item(bool checked) {
+void WindowCycleView::check_monitoring_item(bool checked) {
     CheckMenuItem(GetMenu(app_.main_window), CMD_MONITORING,
                   MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-bool WindowCycleHooks::start_poll_timer(std::uint32_t interval_ms) {
-    return SetTimer(app_.main_window, kPollTimer, interval_ms, nullptr) != 0;
+bool WindowCycleTimers::start_poll_timer(std::uint32_t interval_ms) {
+    return start_window_timer(app_, kPollTimer, interval_ms);
 }
 
-void WindowCycleHooks::stop_poll_timer() {
-    KillTimer(app_.main_window, kPollTimer);
+void WindowCycleTimers::stop_poll_timer() {
+    stop_window_timer(app_, kPollTimer);
 }
 
-std::uint32_t WindowCycleHooks::update_interval_ms() const {
+std::uint32_t WindowCycleTimers::update_interval_ms() const {
     return app_.settings.frequency_ms;
 }
 
-bool WindowCycleHooks::synchronized_start_set() const {
+bool WindowCycleTimers::synchronized_start_set() const {
     return app_.current_logging.options.start_time;
 }
 
-bool WindowCycleHooks::synchronized_stop_set() const {
+bool WindowCycleTimers::synchronized_stop_set() const {
     return app_.current_logging.options.stop_time;
 }
 
-bool WindowCycleHooks::synchronized_start_passed() const {
+bool WindowCycleTimers::synchronized_start_passed() const {
     if (!synchronized_start_set())
         return false;
     SYSTEMTIME st{};

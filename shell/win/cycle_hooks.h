@@ -30,24 +30,28 @@ class MainReplyWindow : public ReplyWindow {
     App& app_;
 };
 
-class WindowCycleHooks : public CycleHooks {
+// The views, the monitoring item and status part 0 of the Main window.
+class WindowCycleView : public CycleView {
   public:
-    explicit WindowCycleHooks(App& app) : app_(app) {}
+    explicit WindowCycleView(App& app) : app_(app) {}
 
     bool debug_view_shown() const override;
-    // The views paint lines and rows from the View buffer once they exist; until then the
-    // cycle's records are kept and the window is only repainted.
-    void add_debug_line(std::wstring_view, bool) override {}
-    void give_export_row() override {}
-    void refresh_export_row() override {}
+    void add_debug_line(std::wstring_view text, bool received) override;
+    void give_export_row() override;
+    void refresh_export_row() override;
     void repaint() override;
-    std::wstring status_text(int part) const override;
+    std::wstring monitoring_status_text() const override;
     void check_monitoring_item(bool checked) override;
-    // Logging and the DDE server join the cycle here when they arrive.
-    bool logging_on() const override { return false; }
-    void write_log_row(const PollSnapshot&, std::wstring_view) override {}
-    void write_debug_log_lines(std::wstring_view, std::wstring_view, std::wstring_view) override {}
-    void value_arrived(MonitoredPoint&) override {}
+
+  private:
+    App& app_;
+};
+
+// Timer 1 of the Main window and the synchronized start and stop times.
+class WindowCycleTimers : public CycleTimers {
+  public:
+    explicit WindowCycleTimers(App& app) : app_(app) {}
+
     bool start_poll_timer(std::uint32_t interval_ms) override;
     void stop_poll_timer() override;
     std::uint32_t update_interval_ms() const override;

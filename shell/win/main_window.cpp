@@ -1,11 +1,10 @@
 #include "shell/win/main_window.h"
 
-#include "settings/settings_store.h"
 #include "shell/status_texts.h"
 #include "shell/string_table.h"
-#include "shell/win/resource_ids.h"
-
-#include <windowsx.h>
+#include "shell/win/commands.h"
+#include "shell/win/dialogs_to_come.h"
+#include "shell/win/view_messages.h"
 
 namespace brixtel::win {
 namespace {
@@ -46,15 +45,23 @@ void show_creation_texts(App& app) {
 LRESULT on_create(App& app, HWND window) {
     app.main_window = window;
     app.metrics = measure(window);
+    app.views.set_metrics({app.metrics.char_width, app.metrics.line_height});
     if (app.status_bar.create(window))
         show_creation_texts(app);
     return 0;
 }
 
+void free_lists(App& app) {
+    app.points.remove_all(false);
+    app.tag_lists = TagListState{};
+}
+
 void on_destroy(App& app) {
     app.loops.shut_down_all(true);
-    for (UINT_PTR timer : {kPollTimer, kConnstatTimer, kLinkCheckTimer})
-        KillTimer(app.main_window, timer);
+    free_lists(app);
+    for (UINT_PTR timer : {kPollTimer, kConnstatTimer, kLinkCheckTimer, kSyncClockTimer})
+        stop_window_timer(app, timer);
+    unregister_dde_service(app);
     PostQuitMessage(0);
 }
 
@@ -62,15 +69,8 @@ LRESULT on_size(App& app, HWND window, WPARAM wparam, LPARAM lparam) {
     app.status_bar.forward_size(wparam, lparam);
     app.metrics.client_width = LOWORD(lparam);
     app.metrics.client_height = HIWORD(lparam);
+    adjust_views_to_size(app);
     InvalidateRect(window, nullptr, TRUE);
-    return 0;
-}
-
-LRESULT on_close(App& app, HWND window) {
-    if (app.cycle.monitoring_on())
-        app.cycle.stop_for_exit();
-    app.snapshots.free_all();
-    DestroyWindow(window);
     return 0;
 }
 
@@ -82,6 +82,8 @@ void on_timer(App& app, UINT_PTR timer) {
         return app.cycle.connstat_tick();
     case kLinkCheckTimer:
         return app.cycle.link_check();
+    case kSyncClockTimer:
+        return synchronized_clock_tick(app);
     default:
         return;
     }
@@ -94,47 +96,6 @@ void on_answer(App& app, LPARAM text) {
     app.cycle.answer_arrived(text ? answer.c_str() : nullptr);
 }
 
-void toggle_monitoring(App& app, HWND window) {
-    app.cycle.monitoring_command(app.tag_lists.points);
-    InvalidateRect(window, nullptr, TRUE);
-}
-
-void on_get_min_max_info(App& app, MINMAXINFO* info) {
-    info->ptMinTrackSize = app.metrics.min_track_size;
-}
-
-void switch_view(App& app, HWND window, bool to_debug_view) {
-    const UINT chosen = to_debug_view ? CMD_DEBUG_VIEW : CMD_EXPORT_VIEW;
-    const DWORD previous = CheckMenuItem(GetMenu(window), chosen, MF_BYCOMMAND | MF_CHECKED);
-    if (previous == MF_CHECKED)
-        return;
-    check_view_items(window, to_debug_view);
-    app.settings.debug_view = to_debug_view;
-    if (!to_debug_view)
-        EnableScrollBar(window, SB_HORZ, ESB_ENABLE_BOTH);
-    InvalidateRect(window, nullptr, TRUE);
-    UpdateWindow(window);
-    save_debug_view(app.registry, app.seat, to_debug_view);
-}
-
-// Returns false for commands this window does not carry out, which then go on to the default.
-bool on_command(App& app, HWND window, UINT command) {
-    switch (command) {
-    case CMD_EXIT:
-        return on_close(app, window), true;
-    case CMD_MONITORING:
-        return toggle_monitoring(app, window), true;
-    case CMD_DEBUG_VIEW:
-        return switch_view(app, window, true), true;
-    case CMD_EXPORT_VIEW:
-        return switch_view(app, window, false), true;
-    case CMD_RESET_SUPPRESSED_DIALOGS:
-        return reset_suppressed_dialogs(app.settings, app.registry, app.seat), true;
-    default:
-        return false;
-    }
-}
-
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     App& app = *g_app;
     switch (message) {
@@ -145,21 +106,34 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         return 0;
     case WM_SIZE:
         return on_size(app, window, wparam, lparam);
+    case WM_PAINT:
+        paint_views(app);
+        return 0;
     case WM_CLOSE:
-        return on_close(app, window);
+        close_main_window(app, window);
+        return 0;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = app.metrics.min_track_size;
+        break;
+    case WM_COMMAND:
+        if (run_command(app, window, LOWORD(wparam)))
+            return 0;
+        break;
     case WM_TIMER:
         on_timer(app, wparam);
+        return 0;
+    case WM_HSCROLL:
+        scroll_views(app, ScrollBar::Horizontal, wparam);
+        return 0;
+    case WM_VSCROLL:
+        scroll_views(app, ScrollBar::Vertical, wparam);
         return 0;
     case WM_USER:
         on_answer(app, lparam);
         return 0;
-    case WM_GETMINMAXINFO:
-        on_get_min_max_info(app, reinterpret_cast<MINMAXINFO*>(lparam));
-        break;
-    case WM_COMMAND:
-        if (on_command(app, window, LOWORD(wparam)))
-            return 0;
-        break;
+    case WM_USER + 1:
+        register_dde_service(app);
+        return 0;
     default:
         break;
     }
@@ -188,14 +162,6 @@ HWND create_main_window(App& app) {
                            WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_CLIPCHILDREN,
                            CW_USEDEFAULT, CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr,
                            nullptr, app.instance, nullptr);
-}
-
-void open_tag_list_dialog_for_load(App&) {}
-
-void check_view_items(HWND window, bool debug_view) {
-    HMENU menu = GetMenu(window);
-    CheckMenuItem(menu, CMD_DEBUG_VIEW, MF_BYCOMMAND | (debug_view ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(menu, CMD_EXPORT_VIEW, MF_BYCOMMAND | (debug_view ? MF_UNCHECKED : MF_CHECKED));
 }
 
 } // namespace brixtel::win

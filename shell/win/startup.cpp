@@ -6,11 +6,14 @@
 #include "shell/status_texts.h"
 #include "shell/string_table.h"
 #include "shell/win/app.h"
+#include "shell/win/commands.h"
+#include "shell/win/dialogs_to_come.h"
 #include "shell/win/instance_check.h"
 #include "shell/win/main_window.h"
 #include "shell/win/reporting.h"
 #include "shell/win/startup_targets.h"
 #include "shell/win/title_open.h"
+#include "shell/win/view_messages.h"
 #include "tags/win/tag_list_dialogs.h"
 
 #include <commctrl.h>
@@ -52,8 +55,9 @@ std::wstring find_installation_base_folder() {
 }
 
 void start_timers(App& app) {
-    SetTimer(app.main_window, kConnstatTimer, kConnstatPeriodMs, nullptr);
-    SetTimer(app.main_window, kLinkCheckTimer, kLinkCheckPeriodMs, nullptr);
+    start_window_timer(app, kConnstatTimer, kConnstatPeriodMs);
+    start_window_timer(app, kLinkCheckTimer, kLinkCheckPeriodMs);
+    start_window_timer(app, kSyncClockTimer, kSyncClockPeriodMs);
 }
 
 // Loads the list saved last; when the name fits none of several lists the user chooses one.
@@ -70,7 +74,7 @@ void load_last_tag_list(App& app) {
         app.current_logging,
         [&app](std::wstring_view name) { save_last_loaded(app.registry, app.seat, name); }};
     if (load_current_list_by_name(context) == LoadOutcome::NotFound)
-        open_tag_list_dialog_for_load(app);
+        run_tag_list_dialog(app, TagListMode::Load);
 }
 
 // Lists each process on the standard output (which a windowed process discards).
@@ -93,6 +97,18 @@ int message_loop() {
     return static_cast<int>(message.wParam);
 }
 
+// DDE comes right after the window: without it the program does not run.
+bool open_dde(App& app) {
+    if (app.dde.initialize()) {
+        app.xltable_format = register_xltable_format();
+        return true;
+    }
+    formatted_caption_box(app.main_window, ids::ClientInitializationFailed, ids::PlainInsert,
+                          MB_ICONEXCLAMATION | MB_OK, L"Brixtel");
+    DestroyWindow(app.main_window);
+    return false;
+}
+
 } // namespace
 
 int run_program(HINSTANCE instance, std::wstring_view command_line, int show_command) {
@@ -103,6 +119,7 @@ int run_program(HINSTANCE instance, std::wstring_view command_line, int show_com
 
     install_out_of_memory_handler();
 
+    // The locks live in the structures they guard, all members of the program-wide state.
     App app;
     app.instance = instance;
     InitCommonControls();
@@ -116,7 +133,11 @@ int run_program(HINSTANCE instance, std::wstring_view command_line, int show_com
         return 0;
     }
     set_main_window(app.main_window);
+    if (!open_dde(app))
+        return 0;
     move_machine_settings(app.registry, app.seat);
+    const std::wstring title_path = title_path_of_command_line(command_line);
+    app.views.clear_column_positions();
 
     ShowWindow(app.main_window, show_command);
     UpdateWindow(app.main_window);
@@ -126,16 +147,20 @@ int run_program(HINSTANCE instance, std::wstring_view command_line, int show_com
     AppStartupTargets targets(app, profile);
     read_settings_at_startup(app.registry, app.seat, targets, app.settings,
                              app.current_logging.options);
-    connect_loops(app, title_path_of_command_line(command_line), profile);
+    connect_loops(app, title_path, profile);
+    SendMessageW(app.main_window, WM_USER + 1, 0, 0);
     app.installation_base_folder = find_installation_base_folder();
     start_timers(app);
     check_view_items(app.main_window, app.settings.debug_view);
     load_last_tag_list(app);
+    reset_views(app);
     show_settings_texts(app);
     app.cycle.run_poll_timer();
+    refresh_log_status_texts(app);
 
     const int exit_code = message_loop();
     UnregisterClassW(kMainWindowClass, instance);
+    app.dde.uninitialize();
     return exit_code;
 }
 

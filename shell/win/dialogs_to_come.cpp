@@ -1,0 +1,54 @@
+#include "shell/win/dialogs_to_come.h"
+
+#include "shell/status_texts.h"
+#include "shell/string_table.h"
+
+namespace brixtel::win {
+
+void run_live_loop_setup_dialog(App&) {}
+
+bool run_database_file_chooser(App&) {
+    return false;
+}
+
+bool run_tag_name_lookup_dialog(App&) {
+    return false;
+}
+
+void run_update_interval_dialog(App&) {}
+
+void log_data_command(App&) {}
+
+bool run_tag_list_dialog(App&, TagListMode) {
+    return false;
+}
+
+void save_excel_dde_file(App&) {}
+
+void export_current_tags(App&) {}
+
+void run_import_dialog(App&) {}
+
+void run_synchronized_start_dialog(App&) {}
+
+void run_logging_options_dialog(App&) {}
+
+void launch_log_folder_explorer(App&) {}
+
+void offer_to_save_changed_tags(App&) {}
+
+void stop_logging_for_exit(App&) {}
+
+void refresh_log_status_texts(App& app) {
+    // No log file exists yet to measure: the size part shows the limit alone.
+    app.status_bar.set_text(StatusLogSize,
+                            log_size_zero_text(app.current_logging.options.log_size));
+}
+
+void synchronized_clock_tick(App&) {}
+
+void register_dde_service(App&) {}
+
+void unregister_dde_service(App&) {}
+
+} // namespace brixtel::win

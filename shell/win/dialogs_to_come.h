@@ -1,0 +1,49 @@
+#pragma once
+// The dialogs and steps of commands whose work arrives with later changes: the Live Loop
+// Setup, the tag database and tag list dialogs, logging and its options, the synchronized
+// start and the DDE service. Each does, until it is built, what its dialog does when the
+// user cancels it, so the commands around them already behave as they will.
+#include "shell/win/app.h"
+
+namespace brixtel::win {
+
+// 40001 "Set IP Address".
+void run_live_loop_setup_dialog(App& app);
+// 40009 "Enter Database File Names"; true when the main window must be repainted.
+bool run_database_file_chooser(App& app);
+// 40010 "Tag Name Lookup"; true when it changed the points.
+bool run_tag_name_lookup_dialog(App& app);
+// 40011 "Set Update Interval".
+void run_update_interval_dialog(App& app);
+// 40013 "Log Data...": logging off when on, else the Logging type dialog.
+void log_data_command(App& app);
+
+enum class TagListMode { Load, Save, Delete };
+// 40018, 40019, 40020; non-zero when a list was loaded, saved or deleted.
+bool run_tag_list_dialog(App& app, TagListMode mode);
+
+// 40022, 40023, 40024.
+void save_excel_dde_file(App& app);
+void export_current_tags(App& app);
+void run_import_dialog(App& app);
+// 40025 "Synchronized Start".
+void run_synchronized_start_dialog(App& app);
+// 40026 "Configure Logging Options...".
+void run_logging_options_dialog(App& app);
+// 40028 "Launch Windows Explorer" on the log folder.
+void launch_log_folder_explorer(App& app);
+
+// Closing: unsaved tag list changes are offered for saving once.
+void offer_to_save_changed_tags(App& app);
+// Exit: logging stops and the log file is closed first.
+void stop_logging_for_exit(App& app);
+// Status parts 1 and 2 (and 3) from the logging state.
+void refresh_log_status_texts(App& app);
+
+// Timer 4: the synchronized start and stop clock.
+void synchronized_clock_tick(App& app);
+// The DDE service name, registered at start-up and withdrawn when the window goes.
+void register_dde_service(App& app);
+void unregister_dde_service(App& app);
+
+} // namespace brixtel::win
