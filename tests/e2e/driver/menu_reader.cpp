@@ -1,10 +1,8 @@
 #include "tests/e2e/driver/menu_reader.h"
 
 #include "tests/e2e/driver/wait.h"
-#include "tests/e2e/driver/window_query.h"
 #include "tests/e2e/hook/menu_wire.h"
 
-#include <cstdlib>
 #include <functional>
 
 namespace brixtel::e2e {
@@ -12,22 +10,6 @@ namespace brixtel::e2e {
 namespace wire = menu_wire;
 
 namespace {
-
-// The hook DLL sits beside the suite unless BRIXTEL_E2E_HOOK names it.
-std::wstring hook_path() {
-    if (const wchar_t* path = _wgetenv(L"BRIXTEL_E2E_HOOK"); path && *path)
-        return path;
-    std::wstring path(MAX_PATH, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), MAX_PATH);
-    path.resize(length);
-    path.erase(path.find_last_of(L"\\/") + 1);
-    return path + L"brixtel_e2e_hook.dll";
-}
-
-HMODULE hook_module() {
-    static const HMODULE module = LoadLibraryW(hook_path().c_str());
-    return module;
-}
 
 UINT request_message() {
     static const UINT message = RegisterWindowMessageW(wire::kRequestMessageName);
@@ -80,18 +62,8 @@ bool MenuReader::attach(HWND window) {
     if (hook_ && window == window_)
         return true;
     detach();
-    HMODULE module = hook_module();
-    if (!module)
-        return fail("cannot load the menu hook DLL " + narrow(hook_path()));
-    // Through the generic function pointer type, which the compiler accepts for any signature.
-    using Generic = void (*)();
-    auto procedure = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<Generic>(GetProcAddress(module, wire::kHookProcName)));
-    if (!procedure)
-        return fail("the menu hook DLL has no " + std::string(wire::kHookProcName));
     DWORD process_id = 0;
-    const DWORD thread_id = GetWindowThreadProcessId(window, &process_id);
-    if (!thread_id)
+    if (!GetWindowThreadProcessId(window, &process_id))
         return fail("the window to hook is gone");
     mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                   sizeof(wire::Block), wire::mapping_name(process_id).c_str());
@@ -101,21 +73,20 @@ bool MenuReader::attach(HWND window) {
     view_ = MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0);
     if (!view_)
         return fail("cannot map the menu mapping");
-    hook_ = SetWindowsHookExW(WH_GETMESSAGE, procedure, module, thread_id);
+    std::string why;
+    hook_ = ProgramHook::on_thread_of(window, why);
     if (!hook_)
-        return fail("SetWindowsHookExW failed (error " + std::to_string(GetLastError()) + ")");
+        return fail(why);
     window_ = window;
     return true;
 }
 
 void MenuReader::detach() {
-    if (hook_)
-        UnhookWindowsHookEx(hook_);
+    hook_.reset();
     if (view_)
         UnmapViewOfFile(view_);
     if (mapping_)
         CloseHandle(mapping_);
-    hook_ = nullptr;
     view_ = nullptr;
     mapping_ = nullptr;
     window_ = nullptr;

@@ -1,8 +1,11 @@
 // The menu of the program's main window, read from inside the program by the hook DLL.
 #pragma once
 
+#include "tests/e2e/driver/program_hook.h"
+
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,7 +34,8 @@ class MenuReader {
     MenuReader(const MenuReader&) = delete;
     MenuReader& operator=(const MenuReader&) = delete;
 
-    // Hooks the UI thread of `window` (once; later calls for the same window reuse the hook).
+    // Hooks the UI thread of `window` (once; later calls for the same window reuse the hook,
+    // and so does anything else that hooks the same thread).
     bool attach(HWND window);
     void detach();
     // Asks the hook for the current menu and waits (bounded) for its answer. The request is a
@@ -43,7 +47,7 @@ class MenuReader {
     bool fail(std::string why);
 
     HWND window_ = nullptr;
-    HHOOK hook_ = nullptr;
+    std::shared_ptr<ProgramHook> hook_;
     HANDLE mapping_ = nullptr;
     void* view_ = nullptr;
     LONG next_request_ = 0;

@@ -1,6 +1,8 @@
 // Runs inside the program under test: the menus of another process cannot be read from
 // outside, so the driver installs this WH_GETMESSAGE hook on the program's UI thread and asks
-// it, through a registered message, to copy the menu into shared memory.
+// it, through a registered message, to copy the menu into shared memory. The same hook answers
+// the draw recorder's requests (draw_hook.h).
+#include "tests/e2e/hook/draw_hook.h"
 #include "tests/e2e/hook/menu_wire.h"
 
 #include <windows.h>
@@ -86,6 +88,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
         if (request_message != 0 && msg->message == request_message) {
             answer_request(msg->hwnd, msg->wParam);
             // The program never needs to see the request.
+            msg->message = WM_NULL;
+        } else if (brixtel::e2e::draw_hook::answer_if_request(*msg)) {
             msg->message = WM_NULL;
         }
     }
