@@ -140,7 +140,7 @@ ConfigurationEntry& LoopConfiguration::add_entry(std::int32_t loop, std::int32_t
 void LoopConfiguration::start_entry(ConfigurationEntry& entry, bool quiet) {
     const LoopEndpoint endpoint = entry.endpoint();
     if (!transport_.add_entry(endpoint))
-        transport_.close_entry(endpoint);
+        transport_.close_entry(endpoint, false);
     transport_.start_connection({endpoint, entry.local_port, quiet});
 }
 
@@ -203,7 +203,7 @@ void LoopConfiguration::report_feature_state(const LoopEndpoint& endpoint, std::
 }
 
 void LoopConfiguration::close_twin(const LoopEndpoint& endpoint) {
-    transport_.close_entry(endpoint);
+    transport_.close_entry(endpoint, false);
     transport_.remove_entry(endpoint);
 }
 
@@ -271,9 +271,11 @@ bool LoopConfiguration::save_all() {
     return save_all_loop_entries(registry_, seat_, stored);
 }
 
+// The program is going away: a socket that will not close or a socket layer that will not
+// clean up is no longer anyone's business, so nothing is shown.
 void LoopConfiguration::shut_down_all(bool clean_up_sockets) {
     for (ConfigurationEntry& entry : entries_) {
-        transport_.close_entry(entry.endpoint());
+        transport_.close_entry(entry.endpoint(), true);
         entry.local_port->store(kNoLocalPort);
     }
     {
@@ -281,7 +283,7 @@ void LoopConfiguration::shut_down_all(bool clean_up_sockets) {
         entries_.clear();
     }
     if (clean_up_sockets)
-        transport_.clean_up_socket_layer();
+        transport_.clean_up_socket_layer(true);
     transport_.remove_all_entries();
     transport_.stop_workers(kWorkerBound);
 }
