@@ -93,8 +93,24 @@ void LoopConfiguration::set_link_state_view(LinkStateView* view) {
     view_ = view;
 }
 
+void LoopConfiguration::read_first_start_entries(PrivateProfile& profile) {
+    first_start_entries_ = read_stored_loop_entries(registry_, profile);
+}
+
+std::vector<StoredLoopEntry> LoopConfiguration::first_start_entries() const {
+    return first_start_entries_.value_or(std::vector<StoredLoopEntry>{});
+}
+
 void LoopConfiguration::load_configuration(const std::optional<std::string>& title_information,
                                            PrivateProfile& profile) {
+    load_title_or_stored(title_information, profile);
+    // A title configuration leaves the first start's entries to the registry they were
+    // written to; later loads read the registry.
+    first_start_entries_.reset();
+}
+
+void LoopConfiguration::load_title_or_stored(const std::optional<std::string>& title_information,
+                                             PrivateProfile& profile) {
     if (!title_information) {
         load_from_registry(profile);
         return;
@@ -115,7 +131,11 @@ void LoopConfiguration::load_configuration(const std::optional<std::string>& tit
 }
 
 void LoopConfiguration::load_from_registry(PrivateProfile& profile) {
-    for (const StoredLoopEntry& stored : read_stored_loop_entries(registry_, profile)) {
+    std::vector<StoredLoopEntry> stored_entries =
+        first_start_entries_ ? std::move(*first_start_entries_)
+                             : read_stored_loop_entries(registry_, profile);
+    first_start_entries_.reset();
+    for (const StoredLoopEntry& stored : stored_entries) {
         ConfigurationEntry& entry = add_entry(stored.loop, stored.pcu, stored.host,
                                               static_cast<std::int32_t>(stored.remote_port));
         start_entry(entry, false);
