@@ -93,8 +93,24 @@ void LoopConfiguration::set_link_state_view(LinkStateView* view) {
     view_ = view;
 }
 
+void LoopConfiguration::read_first_start_entries(PrivateProfile& profile) {
+    first_start_entries_ = read_stored_loop_entries(registry_, profile);
+}
+
+std::vector<StoredLoopEntry> LoopConfiguration::first_start_entries() const {
+    return first_start_entries_.value_or(std::vector<StoredLoopEntry>{});
+}
+
 void LoopConfiguration::load_configuration(const std::optional<std::string>& title_information,
                                            PrivateProfile& profile) {
+    load_title_or_stored(title_information, profile);
+    // A title configuration leaves the first start's entries to the registry they were
+    // written to; later loads read the registry.
+    first_start_entries_.reset();
+}
+
+void LoopConfiguration::load_title_or_stored(const std::optional<std::string>& title_information,
+                                             PrivateProfile& profile) {
     if (!title_information) {
         load_from_registry(profile);
         return;
@@ -115,7 +131,11 @@ void LoopConfiguration::load_configuration(const std::optional<std::string>& tit
 }
 
 void LoopConfiguration::load_from_registry(PrivateProfile& profile) {
-    for (const StoredLoopEntry& stored : read_stored_loop_entries(registry_, profile)) {
+    std::vector<StoredLoopEntry> stored_entries =
+        first_start_entries_ ? std::move(*first_start_entries_)
+                             : read_stored_loop_entries(registry_, profile);
+    first_start_entries_.reset();
+    for (const StoredLoopEntry& stored : stored_entries) {
         ConfigurationEntry& entry = add_entry(stored.loop, stored.pcu, stored.host,
                                               static_cast<std::int32_t>(stored.remote_port));
         start_entry(entry, false);
@@ -140,7 +160,7 @@ ConfigurationEntry& LoopConfiguration::add_entry(std::int32_t loop, std::int32_t
 void LoopConfiguration::start_entry(ConfigurationEntry& entry, bool quiet) {
     const LoopEndpoint endpoint = entry.endpoint();
     if (!transport_.add_entry(endpoint))
-        transport_.close_entry(endpoint);
+        transport_.close_entry(endpoint, false);
     transport_.start_connection({endpoint, entry.local_port, quiet});
 }
 
@@ -203,7 +223,7 @@ void LoopConfiguration::report_feature_state(const LoopEndpoint& endpoint, std::
 }
 
 void LoopConfiguration::close_twin(const LoopEndpoint& endpoint) {
-    transport_.close_entry(endpoint);
+    transport_.close_entry(endpoint, false);
     transport_.remove_entry(endpoint);
 }
 
@@ -271,9 +291,11 @@ bool LoopConfiguration::save_all() {
     return save_all_loop_entries(registry_, seat_, stored);
 }
 
+// The program is going away: a socket that will not close or a socket layer that will not
+// clean up is no longer anyone's business, so nothing is shown.
 void LoopConfiguration::shut_down_all(bool clean_up_sockets) {
     for (ConfigurationEntry& entry : entries_) {
-        transport_.close_entry(entry.endpoint());
+        transport_.close_entry(entry.endpoint(), true);
         entry.local_port->store(kNoLocalPort);
     }
     {
@@ -281,7 +303,7 @@ void LoopConfiguration::shut_down_all(bool clean_up_sockets) {
         entries_.clear();
     }
     if (clean_up_sockets)
-        transport_.clean_up_socket_layer();
+        transport_.clean_up_socket_layer(true);
     transport_.remove_all_entries();
     transport_.stop_workers(kWorkerBound);
 }

@@ -9,6 +9,7 @@
 #include "platform/private_profile.h"
 #include "platform/registry.h"
 #include "settings/settings.h"
+#include "settings/settings_store.h"
 #include "shell/seat.h"
 
 #include <atomic>
@@ -19,6 +20,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace brixtel {
 
@@ -77,10 +79,19 @@ class LoopConfiguration {
     // Set while the Live Loop Setup dialog is open; null when it closes.
     void set_link_state_view(LinkStateView* view);
 
+    // First start: reads the initialisation file's entries and keeps them, all of them as
+    // read, for the load that follows. "LoopEntries" cannot stand in for them, as Simulation
+    // entries (remote port 0) are never stored.
+    void read_first_start_entries(PrivateProfile& profile);
+    // Those entries until the configuration is loaded; empty on a normal start.
+    std::vector<StoredLoopEntry> first_start_entries() const;
+
     // From the title's information string; without one (no title, or the title would not
-    // tell) from the registry. An empty information string configures nothing.
+    // tell) from the registry, or from the entries a first start read. An empty information
+    // string configures nothing.
     void load_configuration(const std::optional<std::string>& title_information,
                             PrivateProfile& profile);
+    // Adds and starts the entries of "LoopEntries", or those a first start read.
     void load_from_registry(PrivateProfile& profile);
 
     // The configuration list, main thread only.
@@ -104,6 +115,8 @@ class LoopConfiguration {
     bool local_port_in_use(std::uint16_t port) const;
 
   private:
+    void load_title_or_stored(const std::optional<std::string>& title_information,
+                              PrivateProfile& profile);
     ConfigurationEntry* find(const LoopEndpoint& endpoint);
     void close_twin(const LoopEndpoint& endpoint);
     void remove_from_registry(const ConfigurationEntry& entry);
@@ -115,6 +128,7 @@ class LoopConfiguration {
     std::list<ConfigurationEntry> entries_;
     PortRange ports_;
     bool title_active_ = false;
+    std::optional<std::vector<StoredLoopEntry>> first_start_entries_;
     LinkStateView* view_ = nullptr;
     std::function<void(const LoopEndpoint&)> first_requests_;
     Transport transport_; // last: its threads call back into the members above

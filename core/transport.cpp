@@ -26,6 +26,7 @@ struct Transport::Shared {
     std::atomic<bool> simulation{false};
 
     std::mutex layer_lock;
+    SocketLayer layer;
     bool layer_started = false;
     bool layer_attempted = false;
     int startups = 0;
@@ -146,11 +147,11 @@ HostLookup look_up_host(Shared& shared, std::wstring_view host) {
 bool start_socket_layer(Shared& shared, bool quiet) {
     std::lock_guard hold(shared.layer_lock);
     if (!shared.layer_started && !shared.layer_attempted) {
-        const int failure = net::startup();
+        const int failure = shared.layer.startup();
         if (failure != 0) {
             if (!quiet)
                 shared.box(ids::WsaStartupFailed, ids::NetworkError, mb::Ok, {failure});
-            net::cleanup();
+            shared.layer.cleanup();
             shared.layer_started = false;
         } else {
             ++shared.startups;
@@ -403,6 +404,11 @@ void Transport::set_hooks(TransportHooks hooks) {
     shared_->hooks = std::move(hooks);
 }
 
+void Transport::set_socket_layer(SocketLayer layer) {
+    std::lock_guard hold(shared_->layer_lock);
+    shared_->layer = std::move(layer);
+}
+
 LoopEntryList& Transport::entries() {
     return shared_->list;
 }
@@ -465,7 +471,7 @@ int Transport::send(const LoopEntry& entry, std::wstring_view request) {
     return net::send_bytes(entry.socket, to_multibyte(request));
 }
 
-bool Transport::close_entry(const LoopEndpoint& endpoint) {
+bool Transport::close_entry(const LoopEndpoint& endpoint, bool quiet) {
     net::Socket socket = 0;
     {
         std::lock_guard hold(shared_->list.lock);
@@ -487,16 +493,17 @@ bool Transport::close_entry(const LoopEndpoint& endpoint) {
         entry->user_name_feature = 0;
     }
     net::shutdown_both(socket);
-    if (!net::close_socket(socket))
+    if (!net::close_socket(socket) && !quiet)
         shared_->seat->message_box(ids::ClientError, ids::CloseSocketError, mb::Ok,
                                    {net::last_error()});
     return true;
 }
 
-void Transport::clean_up_socket_layer() {
+void Transport::clean_up_socket_layer(bool quiet) {
     std::lock_guard hold(shared_->layer_lock);
     for (; shared_->startups > 0; --shared_->startups) {
-        if (const int failure = net::cleanup())
+        const int failure = shared_->layer.cleanup();
+        if (failure != 0 && !quiet)
             shared_->seat->message_box(ids::WsaCleanupFailed, ids::NetworkError, mb::Ok, {failure});
     }
     shared_->layer_started = false;

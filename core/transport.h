@@ -57,6 +57,13 @@ struct ConnectRequest {
     bool quiet = false; // no message boxes (name-service failures excepted)
 };
 
+// The system's socket layer as the transport starts and cleans it up: net::startup and
+// net::cleanup unless replaced, so that a failing start-up or clean-up can be tried anywhere.
+struct SocketLayer {
+    std::function<int()> startup = net::startup; // 0 or the error
+    std::function<int()> cleanup = net::cleanup; // 0 or the error
+};
+
 // The outcome of a name lookup as the transport uses it.
 struct HostLookup {
     bool began = false; // false: the name service could not be asked (message 220 shown)
@@ -72,6 +79,8 @@ class Transport {
     Transport& operator=(const Transport&) = delete;
 
     void set_hooks(TransportHooks hooks);
+    // Before the first connection.
+    void set_socket_layer(SocketLayer layer);
 
     // The Loop entry list shared with the poll cycle.
     LoopEntryList& entries();
@@ -88,9 +97,11 @@ class Transport {
     // The request in the OEM code page, without terminator; bytes sent or -1.
     int send(const LoopEntry& entry, std::wstring_view request);
     // Closes the entry's socket; false when there was none (or it was the simulation entry).
-    bool close_entry(const LoopEndpoint& endpoint);
-    // One clean-up per successful start-up of the socket layer (message 143 per failure).
-    void clean_up_socket_layer();
+    // A failed close shows message 11 unless quiet: the program's own shut-down tells nobody.
+    bool close_entry(const LoopEndpoint& endpoint, bool quiet);
+    // One clean-up per successful start-up of the socket layer; message 143 per failure
+    // unless quiet.
+    void clean_up_socket_layer(bool quiet);
     // Frees every record.
     void remove_all_entries();
 

@@ -21,7 +21,8 @@ namespace brixtel {
 // First start:
 //   1. read_first_start_loop_entries()   the loop configuration reads its entries (registry
 //                                        value first, initialisation file second, through
-//                                        read_loop_entry); ports are already in Settings
+//                                        read_loop_entry) and keeps them all for its own
+//                                        load; ports are already in Settings
 //   2. loop_entries()                    its entries, to enable Monitoring when there is one
 //   3. add_database_file(i, path)        for each "Database%d" of the file, i = 1 ... n
 //   4. loop_entries(), database_paths(), current_tag_entries()

@@ -44,4 +44,9 @@ std::vector<std::wstring> split_command_line(std::wstring_view text, std::size_t
     return arguments;
 }
 
+std::wstring title_path_of_command_line(std::wstring_view command_line) {
+    const std::vector<std::wstring> arguments = split_command_line(command_line);
+    return arguments.size() == 1 ? arguments.front() : std::wstring();
+}
+
 } // namespace brixtel

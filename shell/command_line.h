@@ -16,4 +16,7 @@ inline constexpr std::size_t kMaxCommandLineArguments = 10;
 std::vector<std::wstring> split_command_line(std::wstring_view text,
                                              std::size_t max_arguments = kMaxCommandLineArguments);
 
+// The Title path: the one argument when there is exactly one, else empty.
+std::wstring title_path_of_command_line(std::wstring_view command_line);
+
 } // namespace brixtel

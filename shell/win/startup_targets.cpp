@@ -1,13 +1,14 @@
 #include "shell/win/startup_targets.h"
 
-#include "settings/loop_entries.h"
 #include "tags/tag_list_entry.h"
 #include "tags/tag_list_registry.h"
 
 namespace brixtel::win {
 
+// The loop configuration keeps the file's entries as read, Simulation entries included, for
+// the load after the settings; the registry gets only those it can store.
 void AppStartupTargets::read_first_start_loop_entries() {
-    first_start_loops_ = read_stored_loop_entries(app_.registry, profile_);
+    app_.loops.read_first_start_entries(profile_);
 }
 
 void AppStartupTargets::add_database_file(std::uint32_t index, const std::wstring& path) {

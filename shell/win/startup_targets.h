@@ -11,7 +11,9 @@ class AppStartupTargets : public StartupReadTargets {
     AppStartupTargets(App& app, PrivateProfile& profile) : app_(app), profile_(profile) {}
 
     void read_first_start_loop_entries() override;
-    std::vector<StoredLoopEntry> loop_entries() override { return first_start_loops_; }
+    std::vector<StoredLoopEntry> loop_entries() override {
+        return app_.loops.first_start_entries();
+    }
     void add_database_file(std::uint32_t index, const std::wstring& path) override;
     std::vector<std::wstring> database_paths() override;
     std::vector<std::wstring> current_tag_entries() override;
@@ -21,7 +23,6 @@ class AppStartupTargets : public StartupReadTargets {
   private:
     App& app_;
     PrivateProfile& profile_;
-    std::vector<StoredLoopEntry> first_start_loops_; // the file's loops, to be stored
 };
 
 } // namespace brixtel::win

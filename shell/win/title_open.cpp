@@ -2,7 +2,6 @@
 
 #include "core/title_info.h"
 #include "platform/text.h"
-#include "shell/command_line.h"
 #include "shell/string_table.h"
 
 #include <objbase.h>
@@ -111,11 +110,6 @@ class TitleLibrary {
 };
 
 } // namespace
-
-std::wstring title_path_of_command_line(std::wstring_view command_line) {
-    const std::vector<std::wstring> arguments = split_command_line(command_line);
-    return arguments.size() == 1 ? arguments.front() : std::wstring();
-}
 
 std::wstring shortcut_arguments(HWND owner, const std::wstring& shortcut_path) {
     // The shell link object is a COM object; the main thread has no other use for COM.

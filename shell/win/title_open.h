@@ -3,6 +3,7 @@
 // the title's path, opening it with the title library, and handing its loop configuration on.
 #include "core/loop_configuration.h"
 #include "platform/private_profile.h"
+#include "shell/command_line.h" // title_path_of_command_line, which start-up calls
 #include "shell/seat.h"
 
 #include <windows.h>
@@ -22,9 +23,6 @@ namespace brixtel::win {
 inline constexpr wchar_t kTitleLibrary[] = L"MVCL14N.dll";
 inline constexpr UINT kTitleInfoConfiguration = 10;
 inline constexpr LONG kTitleInfoBufferBytes = 1024;
-
-// The Title path from the command line: the one argument when there is exactly one.
-std::wstring title_path_of_command_line(std::wstring_view command_line);
 
 // A shortcut's command-line arguments (not its target), unquoted; empty on any failure.
 std::wstring shortcut_arguments(HWND owner, const std::wstring& shortcut_path);

@@ -1,16 +1,18 @@
 // Loop connections as a user sees them: the first requests a Zandor server gets, Simulation
-// mode, a missing configuration, a local port range that clashes with a local Zandor, and a
-// configuration read from a hyperdocument title through the title library.
+// mode (also from a first start's initialisation file), a missing configuration, a local port range
+// that clashes with a local Zandor, and a configuration read from a hyperdocument title through the
+// title library.
 #include "tests/e2e/driver/dialog.h"
 #include "tests/e2e/driver/fixture.h"
 #include "tests/e2e/driver/registry.h"
+#include "tests/e2e/driver/settings_seed.h"
+#include "tests/e2e/driver/title_road.h"
 #include "tests/e2e/driver/wait.h"
 #include "tests/e2e/driver/zandor.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace brixtel::e2e {
@@ -21,29 +23,9 @@ constexpr int kStatusConnection = 5;
 constexpr wchar_t kNoConfiguration[] = L"No Halvo Monitoring Configuration available";
 constexpr wchar_t kDemoConfiguration[] = L"Demo Halvo Monitoring Configuration in Use";
 
-void store_loop_entries(const std::vector<std::wstring>& texts) {
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        ASSERT_TRUE(write_string(HKEY_CURRENT_USER, kLoopEntriesKey,
-                                 L"LoopEntry" + std::to_wstring(i + 1), texts[i]));
-    ASSERT_TRUE(write_dword(HKEY_CURRENT_USER, kLoopEntriesKey, L"NumberOfLoopEntries",
-                            static_cast<DWORD>(texts.size())));
-}
-
 int port_of_source(const std::string& source) {
     const std::size_t colon = source.rfind(':');
     return colon == std::string::npos ? 0 : std::stoi(source.substr(colon + 1));
-}
-
-std::filesystem::path suite_folder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path();
-}
-
-std::filesystem::path system_folder() {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    return std::filesystem::path(std::wstring(folder, length));
 }
 
 using LoopTransportTest = BrixtelTest;
@@ -51,7 +33,7 @@ using LoopTransportTest = BrixtelTest;
 TEST_F(LoopTransportTest, StartSendsConnstatAndFeatureUsernameFromALocalPortInTheRange) {
     ZandorSim zandor;
     ASSERT_TRUE(zandor.start({5301}));
-    store_loop_entries({L"1 5301 127.0.0.1"});
+    ASSERT_TRUE(store_loop_entries({L"1 5301 127.0.0.1"}));
     ASSERT_TRUE(brixtel.launch());
 
     ZandorRequest connstat, username;
@@ -70,7 +52,7 @@ TEST_F(LoopTransportTest, StartSendsConnstatAndFeatureUsernameFromALocalPortInTh
 }
 
 TEST_F(LoopTransportTest, RemotePortZeroRunsInSimulationMode) {
-    store_loop_entries({L"4 127.0.0.1"});
+    ASSERT_TRUE(store_loop_entries({L"4 127.0.0.1"}));
     ASSERT_TRUE(brixtel.launch());
     EXPECT_TRUE(brixtel.wait_for_status_text(kStatusConnection, kDemoConfiguration));
     EXPECT_TRUE(brixtel.open_dialogs().empty()) << brixtel.describe_windows();
@@ -81,10 +63,22 @@ TEST_F(LoopTransportTest, NoConfigurationIsShownInTheStatusBar) {
     EXPECT_TRUE(brixtel.wait_for_status_text(kStatusConnection, kNoConfiguration));
 }
 
+// A first start keeps the initialisation file's Simulation entry in memory, though the
+// registry it seeds never stores one.
+TEST_F(LoopTransportTest, FirstStartFromAFileWithOnlyASimulationLoopRunsTheDemo) {
+    ASSERT_TRUE(seed_initialisation_file(
+        "[Brixtel]\r\nNumberOfLoopEntries=1\r\nLoopEntry1=4 127.0.0.1\r\n"));
+    ASSERT_TRUE(brixtel.launch());
+    EXPECT_TRUE(brixtel.wait_for_status_text(kStatusConnection, kDemoConfiguration));
+    EXPECT_TRUE(is_number(kLoopEntriesKey, L"NumberOfLoopEntries", 0));
+    EXPECT_FALSE(raw_value(HKEY_CURRENT_USER, kLoopEntriesKey, L"LoopEntry1"));
+    EXPECT_TRUE(brixtel.open_dialogs().empty()) << brixtel.describe_windows();
+}
+
 TEST_F(LoopTransportTest, PortRangeHoldingOnlyTheLocalZandorsPortGivesTheClashMessage) {
     ASSERT_TRUE(write_dword(HKEY_CURRENT_USER, kSettingsKey, L"PortLowerLimit", 5100));
     ASSERT_TRUE(write_dword(HKEY_CURRENT_USER, kSettingsKey, L"PortUpperLimit", 5100));
-    store_loop_entries({L"1 5100 127.0.0.1"});
+    ASSERT_TRUE(store_loop_entries({L"1 5100 127.0.0.1"}));
     ASSERT_TRUE(brixtel.start());
 
     HWND box = nullptr;
@@ -98,37 +92,6 @@ TEST_F(LoopTransportTest, PortRangeHoldingOnlyTheLocalZandorsPortGivesTheClashMe
     EXPECT_TRUE(press_message_box_button(box, L"OK"));
 }
 
-// The stand-in title library is found by name in the system folder for as long as it lives.
-class StagedTitleLibrary {
-  public:
-    StagedTitleLibrary() : target_(system_folder() / L"MVCL14N.dll") {}
-    ~StagedTitleLibrary() {
-        std::error_code ignored;
-        std::filesystem::remove(target_, ignored);
-    }
-    bool install() const {
-        std::error_code failed;
-        std::filesystem::copy_file(suite_folder() / L"MVCL14N.dll", target_,
-                                   std::filesystem::copy_options::overwrite_existing, failed);
-        return !failed;
-    }
-
-  private:
-    std::filesystem::path target_;
-};
-
-// A title in a folder of the test's own (the wildcard test sees every title in it).
-std::filesystem::path write_title(const std::wstring& folder_name, const std::wstring& name,
-                                  const std::string& information) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::filesystem::path folder = std::filesystem::path(temp) / folder_name;
-    std::filesystem::create_directories(folder);
-    const std::filesystem::path path = folder / name;
-    std::ofstream(path, std::ios::binary) << "MVTITLE\r\ninfo10=" << information << "\r\n";
-    return path;
-}
-
 TEST_F(LoopTransportTest, TitleConfigurationIsUsedAndTheRegistryIsLeftAlone) {
     StagedTitleLibrary library;
     ASSERT_TRUE(library.install());
@@ -136,7 +99,7 @@ TEST_F(LoopTransportTest, TitleConfigurationIsUsedAndTheRegistryIsLeftAlone) {
         write_title(L"brixtel title", L"plant title.m14", "version=1|zandor=1,127.0.0.1,5302");
     ZandorSim zandor;
     ASSERT_TRUE(zandor.start({5302, 5303}));
-    store_loop_entries({L"2 5303 127.0.0.1"});
+    ASSERT_TRUE(store_loop_entries({L"2 5303 127.0.0.1"}));
 
     ASSERT_TRUE(brixtel.launch(L"\"" + title.wstring() + L"\""));
     ZandorRequest connstat;
@@ -174,7 +137,7 @@ TEST_F(LoopTransportTest, WithoutTheTitleLibraryTheRegistryConfigurationIsUsed) 
     const auto title = write_title(L"brixtel no library", L"unused.m14", "zandor=1,127.0.0.1,5306");
     ZandorSim zandor;
     ASSERT_TRUE(zandor.start({5306, 5307}));
-    store_loop_entries({L"2 5307 127.0.0.1"});
+    ASSERT_TRUE(store_loop_entries({L"2 5307 127.0.0.1"}));
     ASSERT_TRUE(brixtel.launch(L"\"" + title.wstring() + L"\""));
     ZandorRequest connstat;
     ASSERT_TRUE(zandor.wait_for_request("connstat", &connstat));

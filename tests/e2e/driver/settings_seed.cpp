@@ -2,6 +2,9 @@
 
 #include "tests/e2e/driver/registry.h"
 
+#include <filesystem>
+#include <fstream>
+
 namespace brixtel::e2e {
 namespace {
 
@@ -59,6 +62,18 @@ AssertionResult store_startup_tag_list(const std::wstring& name,
 AssertionResult store_update_interval(DWORD milliseconds) {
     return written(write_dword(HKEY_CURRENT_USER, kSettingsKey, L"Frequency", milliseconds),
                    kSettingsKey, L"Frequency");
+}
+
+AssertionResult seed_initialisation_file(std::string_view content) {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+    const std::wstring path = std::wstring(folder, length) + L"\\Brixtel.ini";
+    std::ofstream file(std::filesystem::path(path), std::ios::binary);
+    file << content;
+    file.close();
+    if (!file)
+        return AssertionFailure() << "could not write " << std::string(path.begin(), path.end());
+    return AssertionSuccess();
 }
 
 } // namespace brixtel::e2e

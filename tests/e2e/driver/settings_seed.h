@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brixtel::e2e {
@@ -21,5 +22,10 @@ namespace brixtel::e2e {
 
 // The update interval (Frequency) in milliseconds.
 ::testing::AssertionResult store_update_interval(DWORD milliseconds);
+
+// "Brixtel.ini" in the Windows folder, where a first start finds it, holding `content` as it
+// stands (e.g. "[Brixtel]\r\nLoopEntry1=4 127.0.0.1\r\n"). Without any Settings key written,
+// the start is a first start.
+::testing::AssertionResult seed_initialisation_file(std::string_view content);
 
 } // namespace brixtel::e2e

@@ -4,6 +4,8 @@
 #include "platform/memory_registry.h"
 #include "settings/registry_values.h"
 #include "settings/settings.h"
+#include "settings/startup_read.h"
+#include "shell/string_table.h"
 #include "transport_fakes.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +57,8 @@ class LoopConfigurationTest : public ::testing::Test {
         registry.put(RegistryRoot::CurrentUser, keys::LoopEntries, values::NumberOfLoopEntries,
                      {RegistryTypeNumber, {static_cast<std::uint8_t>(texts.size()), 0, 0, 0}});
     }
-    std::vector<std::wstring> stored() const {
+    std::vector<std::wstring> stored() const { return stored_in(registry); }
+    static std::vector<std::wstring> stored_in(const MemoryRegistry& registry) {
         std::vector<std::wstring> texts;
         for (const auto& name :
              registry.value_names(RegistryRoot::CurrentUser, keys::LoopEntries)) {
@@ -140,6 +143,81 @@ TEST_F(LoopConfigurationTest, LoadsFromTheTitleOrElseFromTheRegistry) {
         // Every loaded entry was started: simulation entries report OK at once.
         for (const auto& e : config.entries())
             EXPECT_TRUE(e.link_ok);
+        config.shut_down_all(false);
+    }
+}
+
+// Start-up's part between the settings read and the loop configuration.
+class LoopTargets : public StartupReadTargets {
+  public:
+    LoopTargets(LoopConfiguration& loops, PrivateProfile& profile)
+        : loops_(loops), profile_(profile) {}
+    void read_first_start_loop_entries() override { loops_.read_first_start_entries(profile_); }
+    std::vector<StoredLoopEntry> loop_entries() override { return loops_.first_start_entries(); }
+    void add_database_file(std::uint32_t, const std::wstring&) override {}
+    std::vector<std::wstring> database_paths() override { return {}; }
+    std::vector<std::wstring> current_tag_entries() override { return {}; }
+    void read_all_tag_lists() override {}
+    void seed_first_tag_list(const std::vector<std::wstring>&) override {}
+
+  private:
+    LoopConfiguration& loops_;
+    PrivateProfile& profile_;
+};
+
+// A Simulation entry is never stored, so a first start must not read its loops back from the
+// registry it has just written.
+TEST_F(LoopConfigurationTest, FirstStartLoadsTheFileEntriesAsReadWithoutATitle) {
+    const struct {
+        const char* name;
+        std::vector<std::wstring> file_entries;
+        std::optional<std::string> title;
+        std::vector<Key> expected;
+        std::vector<std::wstring> stored;
+    } cases[] = {
+        {"only a simulation entry",
+         {L"4 127.0.0.1"},
+         std::nullopt,
+         {{4, -1, L"127.0.0.1", 0}},
+         {L"count=0"}},
+        {"simulation and server entries",
+         {L"4 sim-host", L"1.2 5099 zandor.invalid"},
+         std::nullopt,
+         {{1, 2, L"zandor.invalid", 5099}, {4, -1, L"sim-host", 0}},
+         {L"LoopEntry1=1.2 5099 zandor.invalid", L"count=1"}},
+        {"a title wins",
+         {L"4 sim-host"},
+         std::string("zandor=2,title-host,0"),
+         {{2, -1, L"title-host", 0}},
+         {L"count=0"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryRegistry fresh_registry;
+        MemoryProfile file;
+        LockedSeat case_seat;
+        file.set(L"Brixtel", values::NumberOfLoopEntries, std::to_wstring(c.file_entries.size()));
+        for (std::size_t i = 0; i < c.file_entries.size(); ++i)
+            file.set(L"Brixtel", L"LoopEntry" + std::to_wstring(i + 1), c.file_entries[i]);
+        LoopConfiguration config(case_seat, poster, fresh_registry);
+        LoopTargets targets(config, file);
+        Settings settings;
+        LoggingOptions logging;
+        read_settings_at_startup(fresh_registry, file, case_seat, targets, false, settings,
+                                 logging);
+
+        EXPECT_EQ(stored_in(fresh_registry), c.stored);
+        config.load_configuration(c.title, file);
+        ASSERT_TRUE(config.transport().wait_for_connects(std::chrono::seconds(5)));
+        std::vector<Key> keys;
+        for (const auto& e : config.entries())
+            keys.push_back({e.loop, e.pcu, e.host, e.remote_port});
+        EXPECT_EQ(keys, c.expected);
+        EXPECT_TRUE(config.transport().simulation_mode());
+        const auto connection_texts = case_seat.texts_of(5);
+        EXPECT_EQ(connection_texts.empty() ? std::wstring() : connection_texts.back(),
+                  string_text(ids::DemoConfigurationInUse));
+        EXPECT_TRUE(config.first_start_entries().empty());
         config.shut_down_all(false);
     }
 }

@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace brixtel {
 namespace {
@@ -262,7 +266,7 @@ TEST_F(TransportTest, RemotePortZeroIsSimulationWithoutSocket) {
     EXPECT_EQ(twin(entry).socket, 0u);
     EXPECT_EQ(seat.texts_of(5).back(), string_text(ids::DemoConfigurationInUse));
     // Closing the simulation entry leaves Simulation mode.
-    EXPECT_FALSE(loops.transport().close_entry(entry.endpoint()));
+    EXPECT_FALSE(loops.transport().close_entry(entry.endpoint(), false));
     EXPECT_FALSE(loops.transport().simulation_mode());
 }
 
@@ -282,8 +286,8 @@ TEST_F(TransportTest, ClosingAnEntryReleasesItsPortForTheNextAttempt) {
     PeerSocket server(47208);
     ConfigurationEntry& entry = connect(1, L"127.0.0.1", 47208);
     ASSERT_EQ(entry.bound_port(), 47270);
-    EXPECT_TRUE(loops.transport().close_entry(entry.endpoint()));
-    EXPECT_FALSE(loops.transport().close_entry(entry.endpoint())); // no socket any more
+    EXPECT_TRUE(loops.transport().close_entry(entry.endpoint(), false));
+    EXPECT_FALSE(loops.transport().close_entry(entry.endpoint(), false)); // no socket any more
     const LoopEntry record = twin(entry);
     EXPECT_EQ(record.socket, 0u);
     EXPECT_FALSE(record.receiving);
@@ -296,6 +300,59 @@ TEST_F(TransportTest, ClosingAnEntryReleasesItsPortForTheNextAttempt) {
     EXPECT_EQ(entry.bound_port(), 47270);
     EXPECT_TRUE(twin(entry).receiving);
     EXPECT_TRUE(entry.kept);
+}
+
+// A handle no socket has, so closing it fails.
+constexpr SocketHandle kStaleSocket = 0x7FFFFFFF;
+
+// The Live Loop Setup's closes tell the user; the program's own shut-down tells nobody.
+TEST_F(TransportTest, FailedCloseAndCleanUpAreShownUnlessQuiet) {
+    using Work = std::function<void(LoopConfiguration&, const LoopEndpoint&)>;
+    const struct {
+        const char* name;
+        Work work;
+        std::vector<std::pair<StringId, StringId>> expected; // text, caption
+    } cases[] = {
+        {"loud",
+         [](LoopConfiguration& config, const LoopEndpoint& endpoint) {
+             EXPECT_TRUE(config.transport().close_entry(endpoint, false));
+             config.transport().clean_up_socket_layer(false);
+         },
+         {{ids::ClientError, ids::CloseSocketError}, {ids::WsaCleanupFailed, ids::NetworkError}}},
+        {"quiet",
+         [](LoopConfiguration& config, const LoopEndpoint& endpoint) {
+             EXPECT_TRUE(config.transport().close_entry(endpoint, true));
+             config.transport().clean_up_socket_layer(true);
+         },
+         {}},
+        {"shutting everything down",
+         [](LoopConfiguration& config, const LoopEndpoint&) { config.shut_down_all(true); },
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LockedSeat case_seat;
+        LoopConfiguration config(case_seat, poster, registry);
+        std::atomic<int> clean_ups{0};
+        config.transport().set_socket_layer({[] { return 0; },
+                                             [&clean_ups] {
+                                                 ++clean_ups;
+                                                 return net::error::NotInitialised;
+                                             }});
+        // Starting the entry starts the socket layer; the name is not found, quietly.
+        ConfigurationEntry& entry = config.add_entry(3, -1, L"zandor.invalid", 47280);
+        config.start_entry(entry, true);
+        ASSERT_TRUE(config.transport().wait_for_connects(std::chrono::seconds(5)));
+        config.transport().update_entry(entry.endpoint(),
+                                        [](LoopEntry& e) { e.socket = kStaleSocket; });
+
+        c.work(config, entry.endpoint());
+        std::vector<std::pair<StringId, StringId>> shown;
+        for (const auto& box : case_seat.boxes())
+            shown.emplace_back(box.text, box.caption);
+        EXPECT_EQ(shown, c.expected);
+        EXPECT_EQ(clean_ups.load(), 1);
+    }
 }
 
 } // namespace
