@@ -96,19 +96,8 @@ bool upper_hex(const std::string& field) {
 
 class MonitoringTest : public BrixtelTest {
   protected:
-    // Starts the simulator on a loopback port the system has just found free: other suites
-    // may run beside this one on the machine, so a fixed port could be taken.
     ::testing::AssertionResult start_zandor(ZandorSim& zandor, std::wstring_view options = {}) {
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            {
-                LoopbackPeer probe;
-                port = probe.ready() ? probe.port() : 0;
-            }
-            // Not in the program's own local port range.
-            if (port != 0 && (port < 5100 || port > 5200))
-                return zandor.start({port}, options);
-        }
-        return ::testing::AssertionFailure() << "no free loopback port";
+        return zandor.start_on_free_port(&port, options);
     }
     std::wstring port_text() const { return std::to_wstring(port); }
 

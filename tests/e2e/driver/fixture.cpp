@@ -17,22 +17,30 @@ std::wstring initialisation_file() {
     return std::wstring(folder, length) + L"\\Brixtel.ini";
 }
 
-// BRIXTEL_E2E_ARTIFACTS names a folder for screenshots of failed tests (the runner sets it).
 void keep_screenshot_of_failure() {
-    const wchar_t* folder = _wgetenv(L"BRIXTEL_E2E_ARTIFACTS");
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    if (!folder || !*folder || !test)
+    if (!test)
         return;
     std::wstring name;
-    for (const char* part : {test->test_suite_name(), ".", test->name(), ".bmp"})
+    for (const char* part : {test->test_suite_name(), ".", test->name()})
         for (; *part; ++part)
             name += (*part == '/' ? L'_' : static_cast<wchar_t>(*part));
-    const std::wstring path = std::wstring(folder) + L"\\" + name;
-    if (save_screenshot(path))
-        std::cerr << "screenshot at failure: " << narrow(path) << "\n";
+    save_artifact_screenshot(name);
 }
 
 } // namespace
+
+// The runner turns the bitmaps into PNG files.
+bool save_artifact_screenshot(std::wstring_view name) {
+    const wchar_t* folder = _wgetenv(L"BRIXTEL_E2E_ARTIFACTS");
+    if (!folder || !*folder)
+        return false;
+    const std::wstring path = std::wstring(folder) + L"\\" + std::wstring(name) + L".bmp";
+    if (!save_screenshot(path))
+        return false;
+    std::cerr << "screenshot: " << narrow(path) << "\n";
+    return true;
+}
 
 void BrixtelTest::SetUp() {
     end_processes_named(kProgramName);

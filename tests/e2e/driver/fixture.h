@@ -6,7 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace brixtel::e2e {
+
+// Saves a picture of the screen as `name`.png among the run's artefacts (BRIXTEL_E2E_ARTIFACTS,
+// set by the runner); false when there is no such folder or no picture.
+bool save_artifact_screenshot(std::wstring_view name);
 
 class BrixtelTest : public ::testing::Test {
   protected:

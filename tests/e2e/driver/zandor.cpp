@@ -251,6 +251,19 @@ AssertionResult ZandorSim::start(const std::vector<int>& ports, std::wstring_vie
     return control("ping");
 }
 
+AssertionResult ZandorSim::start_on_free_port(int* port, std::wstring_view options) {
+    constexpr int kProgramLowest = 5100, kProgramHighest = 5200;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        {
+            LoopbackPeer probe;
+            *port = probe.ready() ? probe.port() : 0;
+        }
+        if (*port != 0 && (*port < kProgramLowest || *port > kProgramHighest))
+            return start({*port}, options);
+    }
+    return ::testing::AssertionFailure() << "no free loopback port";
+}
+
 AssertionResult ZandorSim::control(std::string_view command, std::string* reply) {
     if (!running())
         return AssertionFailure() << "the simulator is not running; its output:\n" << output();

@@ -59,6 +59,9 @@ class ZandorSim {
     // Serves 127.0.0.1 on `ports` with more simulator options if given (for instance
     // L"--connstat failure"); returns once the simulator answers its control port.
     ::testing::AssertionResult start(const std::vector<int>& ports, std::wstring_view options = {});
+    // Serves one loopback port the system has just found free, outside the program's own
+    // local port range: other suites may run beside this one, so a fixed port could be taken.
+    ::testing::AssertionResult start_on_free_port(int* port, std::wstring_view options = {});
     // Sends one control command ("silent", "resume", "cancel now", "set 1 2 5 100 int 7", ...)
     // and expects a reply that begins with "OK".
     ::testing::AssertionResult control(std::string_view command, std::string* reply = nullptr);
