@@ -1,9 +1,13 @@
 #include "shell/win/main_window.h"
 
+#include "logging/win/log_size_dialog.h"
 #include "settings/settings_store.h"
 #include "shell/status_texts.h"
 #include "shell/string_table.h"
+#include "shell/win/about_dialog.h"
+#include "shell/win/log_status_texts.h"
 #include "shell/win/resource_ids.h"
+#include "shell/win/significant_digits_dialog.h"
 
 #include <windowsx.h>
 
@@ -130,6 +134,15 @@ bool on_command(App& app, HWND window, UINT command) {
         return switch_view(app, window, false), true;
     case CMD_RESET_SUPPRESSED_DIALOGS:
         return reset_suppressed_dialogs(app.settings, app.registry, app.seat), true;
+    case CMD_ABOUT:
+        return show_about_dialog(app), true;
+    case CMD_SIGNIFICANT_DIGITS:
+        return run_significant_digits_dialog(app), InvalidateRect(window, nullptr, TRUE), true;
+    case CMD_LOG_FILE_SIZE:
+        run_log_size_dialog(app.instance, window,
+                            {app.current_logging.options, app.settings, app.registry, app.seat});
+        refresh_log_status_texts(app);
+        return true;
     default:
         return false;
     }
