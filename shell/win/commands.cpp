@@ -1,9 +1,13 @@
 #include "shell/win/commands.h"
 
+#include "logging/win/log_size_dialog.h"
 #include "settings/settings_store.h"
 #include "shell/seat.h"
+#include "shell/win/about_dialog.h"
 #include "shell/win/dialogs_to_come.h"
+#include "shell/win/log_status_texts.h"
 #include "shell/win/resource_ids.h"
+#include "shell/win/significant_digits_dialog.h"
 #include "shell/win/view_messages.h"
 
 #include <iterator>
@@ -86,6 +90,22 @@ void show_export_view(App& app, HWND window) {
     switch_view(app, window, false);
 }
 
+void about(App& app, HWND) {
+    show_about_dialog(app);
+}
+
+// Only a command with this identifier reaches it; no menu item carries it.
+void log_file_size(App& app, HWND window) {
+    run_log_size_dialog(app.instance, window,
+                        {app.current_logging.options, app.settings, app.registry, app.seat});
+    refresh_log_status_texts(app);
+}
+
+void significant_digits(App& app, HWND window) {
+    run_significant_digits_dialog(app);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
 void load_tag_list(App& app, HWND window) {
     if (!run_tag_list_dialog(app, TagListMode::Load))
         return;
@@ -159,9 +179,12 @@ constexpr CommandEntry kCommands[] = {
     {CMD_LOG_DATA, log_data},
     {CMD_DEBUG_VIEW, show_debug_view},
     {CMD_EXPORT_VIEW, show_export_view},
+    {CMD_ABOUT, about},
+    {CMD_LOG_FILE_SIZE, log_file_size},
     {CMD_LOAD_TAG_LIST, load_tag_list},
     {CMD_SAVE_TAG_LIST, save_tag_list},
     {CMD_DELETE_TAG_LIST, delete_tag_list},
+    {CMD_SIGNIFICANT_DIGITS, significant_digits},
     {CMD_SAVE_EXCEL_DDE_FILE, save_excel_file},
     {CMD_EXPORT_CURRENT_TAGS, export_tags},
     {CMD_IMPORT_TAG_LIST, import_tag_list},

@@ -1,8 +1,5 @@
 #include "shell/win/dialogs_to_come.h"
 
-#include "shell/status_texts.h"
-#include "shell/string_table.h"
-
 namespace brixtel::win {
 
 void run_live_loop_setup_dialog(App&) {}
@@ -38,12 +35,6 @@ void launch_log_folder_explorer(App&) {}
 void offer_to_save_changed_tags(App&) {}
 
 void stop_logging_for_exit(App&) {}
-
-void refresh_log_status_texts(App& app) {
-    // No log file exists yet to measure: the size part shows the limit alone.
-    app.status_bar.set_text(StatusLogSize,
-                            log_size_zero_text(app.current_logging.options.log_size));
-}
 
 void synchronized_clock_tick(App&) {}
 

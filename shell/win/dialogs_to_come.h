@@ -37,8 +37,6 @@ void launch_log_folder_explorer(App& app);
 void offer_to_save_changed_tags(App& app);
 // Exit: logging stops and the log file is closed first.
 void stop_logging_for_exit(App& app);
-// Status parts 1 and 2 (and 3) from the logging state.
-void refresh_log_status_texts(App& app);
 
 // Timer 4: the synchronized start and stop clock.
 void synchronized_clock_tick(App& app);

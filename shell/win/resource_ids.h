@@ -28,3 +28,16 @@
 
 #define CMD_FIRST CMD_SET_IP_ADDRESS
 #define CMD_LAST CMD_LAUNCH_EXPLORER
+
+// "About": the three read-only fields.
+#define IDC_ABOUT_BUILD 1201
+#define IDC_ABOUT_VERSION 1202
+#define IDC_ABOUT_NOTICE 1203
+
+// "Export_Sig_Dig": the number and the box that lifts the limit.
+#define IDC_SIG_DIG_NUMBER 1211
+#define IDC_SIG_DIG_NO_LIMIT 1212
+
+// "LogSize": the limit in MB and the box for no limit.
+#define IDC_LOG_SIZE_LIMIT 1221
+#define IDC_LOG_SIZE_NO_LIMIT 1222

@@ -9,6 +9,7 @@
 #include "shell/win/commands.h"
 #include "shell/win/dialogs_to_come.h"
 #include "shell/win/instance_check.h"
+#include "shell/win/log_status_texts.h"
 #include "shell/win/main_window.h"
 #include "shell/win/reporting.h"
 #include "shell/win/startup_targets.h"
