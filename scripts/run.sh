@@ -33,6 +33,18 @@ start_simulator() {
     SIMULATOR_PID=$!
 }
 
+# Switches Monitoring on as a user would: Alt+T opens the "Tag Monitoring" menu, M its
+# "Monitoring" item.
+switch_monitoring_on() {
+    local window
+    window=$(xdotool search --name "^$1\$" | head -n 1)
+    [ -n "$window" ] || return 1
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool key --clearmodifiers alt+t
+    sleep 0.5
+    xdotool key --clearmodifiers m
+}
+
 stop_simulator() {
     [ -n "${SIMULATOR_PID:-}" ] && kill "$SIMULATOR_PID" 2>/dev/null || true
 }
@@ -42,7 +54,12 @@ if [ -n "${DISPLAY:-}" ]; then
     prepare_wine_prefix "$prefix"
     seed_demo
     start_simulator
-    wine "$exe"
+    wine "$exe" &
+    if wait_for_x_window 'Brixtel - List1' 60; then
+        sleep 2 # let start-up connect to the simulator first
+        switch_monitoring_on 'Brixtel - List1' || echo "switch Monitoring on from the Tag Monitoring menu"
+    fi
+    wait
     exit 0
 fi
 
@@ -56,7 +73,9 @@ if ! wait_for_x_window 'Brixtel - List1' 60; then
     echo "Brixtel did not open its window" >&2
     exit 1
 fi
-sleep 3 # let start-up connect to the simulator and paint before the picture is taken
+sleep 3 # let start-up connect to the simulator before monitoring starts
+switch_monitoring_on 'Brixtel - List1'
+sleep 6 # a few poll cycles: rows of live values
 mkdir -p build/screenshots
 shot="$top/build/screenshots/brixtel.png"
 save_screenshot "$shot" 'Brixtel - List1'
