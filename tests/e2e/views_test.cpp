@@ -156,18 +156,23 @@ class ViewsTest : public BrixtelTest {
 // ---- Export View ---------------------------------------------------------------------------
 
 TEST_F(ViewsTest, ExportViewShowsOneGreenRowPerCycleUnderTheHeader) {
-    // A number, a point the simulator never answers and a long string: three columns fill
-    // the window's width.
-    start({list_entry(L"1,2,5", 100), list_entry(L"1,2,9", 17), list_entry(L"1,2,5", 103)});
+    // A number, a point the simulator never answers, a long string, a whole number and an
+    // error code; the window is widened so that every column is inside it.
+    start({list_entry(L"1,2,5", 100), list_entry(L"1,2,9", 17), list_entry(L"1,2,5", 103),
+           list_entry(L"1,2,5", 104), list_entry(L"1,2,9", 1)});
     ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(SetWindowPos(brixtel.main_window(), nullptr, 0, 0, 1240, 480,
+                             SWP_NOMOVE | SWP_NOZORDER));
     ASSERT_TRUE(switch_monitoring_on());
     Drawing shown;
     ASSERT_TRUE(wait_for_export_rows(3, &shown));
 
     EXPECT_EQ(shown.row_texts(shown.find(L"Block")->y),
-              (std::vector<std::wstring>{L"Block", L"1-2-5-100", L"1-2-9-17", L"1-2-5-103"}));
+              (std::vector<std::wstring>{L"Block", L"1-2-5-100", L"1-2-9-17", L"1-2-5-103",
+                                         L"1-2-5-104", L"1-2-9-1"}));
     EXPECT_EQ(shown.row_texts(shown.find(L"Tag")->y),
-              (std::vector<std::wstring>{L"Tag", L"NO_TAG", L"NO_TAG", L"NO_TAG"}));
+              (std::vector<std::wstring>{L"Tag", L"NO_TAG", L"NO_TAG", L"NO_TAG", L"NO_TAG",
+                                         L"NO_TAG"}));
     EXPECT_EQ(shown.row_texts(shown.find(L"Time")->y),
               (std::vector<std::wstring>{L"Time", L"Last Data In"}));
 
@@ -175,17 +180,19 @@ TEST_F(ViewsTest, ExportViewShowsOneGreenRowPerCycleUnderTheHeader) {
     // Every row but the one being filled is a finished cycle.
     for (std::size_t r = 0; r + 1 < rows.size(); ++r) {
         const auto& row = rows[r];
-        ASSERT_EQ(row.size(), 5u) << shown.describe();
+        ASSERT_EQ(row.size(), 7u) << shown.describe();
         EXPECT_TRUE(looks_like_time(row[0].text)) << narrow(row[0].text);
         EXPECT_TRUE(looks_like_time(row[1].text)) << narrow(row[1].text);
         EXPECT_EQ(row[2].text, L"12.5");
         EXPECT_EQ(row[3].text, L"MISSING");
         EXPECT_EQ(row[4].text, L"Pump 3 running norm") << "a string over 20 characters shows 19";
+        EXPECT_EQ(row[5].text, L"42");
+        EXPECT_EQ(row[6].text, L"ERROR_105_UNDEF_BLK");
         for (const DrawnText& cell : row)
             EXPECT_EQ(cell.text_color, kGreen) << narrow(cell.text);
         // Cells sit under their headers.
         EXPECT_EQ(row[2].x, shown.find(L"1-2-5-100")->x);
-        EXPECT_EQ(row[3].x, shown.find(L"1-2-9-17")->x);
+        EXPECT_EQ(row[6].x, shown.find(L"1-2-9-1")->x);
     }
     save_artifact_screenshot(L"export-view");
     EXPECT_TRUE(brixtel.close());
