@@ -134,6 +134,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_USER + 1:
         register_dde_service(app);
         return 0;
+    case kStatusTextMessage:
+        app.status_bar.take_posted_text(wparam, lparam);
+        return 0;
     default:
         break;
     }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 
 namespace brixtel::win {
@@ -24,6 +25,11 @@ void StatusBar::set_text(int part, std::wstring_view text) {
     if (!window_)
         return;
     const std::wstring shown(text.substr(0, kMaxStatusText));
+    if (part >= 0 && static_cast<std::size_t>(part) < shown_.size()) {
+        if (shown_[part] == shown)
+            return;
+        shown_[part] = shown;
+    }
     SendMessageW(window_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(shown.c_str()));
     SendMessageW(window_, SB_SETTIPTEXTW, part, reinterpret_cast<LPARAM>(shown.c_str()));
     UpdateWindow(window_);
@@ -37,6 +43,19 @@ std::wstring StatusBar::text(int part) const {
     SendMessageW(window_, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
     text.resize(length);
     return text;
+}
+
+void StatusBar::post_text(HWND main_window, int part, std::wstring_view text) {
+    auto* copy = new std::wstring(text);
+    if (!PostMessageW(main_window, kStatusTextMessage, static_cast<WPARAM>(part),
+                      reinterpret_cast<LPARAM>(copy)))
+        delete copy;
+}
+
+void StatusBar::take_posted_text(WPARAM part, LPARAM text) {
+    std::unique_ptr<std::wstring> owned(reinterpret_cast<std::wstring*>(text));
+    if (owned)
+        set_text(static_cast<int>(part), *owned);
 }
 
 void StatusBar::forward_size(WPARAM wparam, LPARAM lparam) {

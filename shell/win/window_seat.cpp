@@ -15,8 +15,13 @@ int WindowSeat::message_box(StringId text, StringId caption, unsigned flags,
     return formatted_message_box(app_.main_window, text, caption, flags, inserts);
 }
 
+// Worker threads never wait for the main thread to show a text.
 void WindowSeat::set_status_text(int part, std::wstring_view text) {
-    app_.status_bar.set_text(part, text);
+    HWND window = app_.main_window;
+    if (window && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId())
+        StatusBar::post_text(window, part, text);
+    else
+        app_.status_bar.set_text(part, text);
 }
 
 void WindowSeat::set_window_title(std::wstring_view title) {
