@@ -28,6 +28,9 @@ using ::testing::AssertionSuccess;
 constexpr UINT kMonitoring = 40012;
 constexpr UINT kDebugView = 40014;
 constexpr UINT kExportView = 40015;
+constexpr UINT kLoadTagList = 40018;
+constexpr UINT kDeleteTagList = 40020;
+constexpr UINT kSynchronizedStart = 40025;
 constexpr int kStatusMonitoring = 0;
 constexpr int kStatusConnection = 5;
 constexpr COLORREF kGreen = RGB(0, 128, 0);
@@ -161,8 +164,8 @@ TEST_F(ViewsTest, ExportViewShowsOneGreenRowPerCycleUnderTheHeader) {
     start({list_entry(L"1,2,5", 100), list_entry(L"1,2,9", 17), list_entry(L"1,2,5", 103),
            list_entry(L"1,2,5", 104), list_entry(L"1,2,9", 1)});
     ASSERT_FALSE(HasFatalFailure());
-    ASSERT_TRUE(SetWindowPos(brixtel.main_window(), nullptr, 0, 0, 1240, 480,
-                             SWP_NOMOVE | SWP_NOZORDER));
+    ASSERT_TRUE(
+        SetWindowPos(brixtel.main_window(), nullptr, 0, 0, 1240, 480, SWP_NOMOVE | SWP_NOZORDER));
     ASSERT_TRUE(switch_monitoring_on());
     Drawing shown;
     ASSERT_TRUE(wait_for_export_rows(3, &shown));
@@ -170,9 +173,9 @@ TEST_F(ViewsTest, ExportViewShowsOneGreenRowPerCycleUnderTheHeader) {
     EXPECT_EQ(shown.row_texts(shown.find(L"Block")->y),
               (std::vector<std::wstring>{L"Block", L"1-2-5-100", L"1-2-9-17", L"1-2-5-103",
                                          L"1-2-5-104", L"1-2-9-1"}));
-    EXPECT_EQ(shown.row_texts(shown.find(L"Tag")->y),
-              (std::vector<std::wstring>{L"Tag", L"NO_TAG", L"NO_TAG", L"NO_TAG", L"NO_TAG",
-                                         L"NO_TAG"}));
+    EXPECT_EQ(
+        shown.row_texts(shown.find(L"Tag")->y),
+        (std::vector<std::wstring>{L"Tag", L"NO_TAG", L"NO_TAG", L"NO_TAG", L"NO_TAG", L"NO_TAG"}));
     EXPECT_EQ(shown.row_texts(shown.find(L"Time")->y),
               (std::vector<std::wstring>{L"Time", L"Last Data In"}));
 
@@ -324,8 +327,7 @@ TEST_F(ViewsTest, SwitchingWithRecordsAsksAndNoChangesNothing) {
     ASSERT_TRUE(brixtel.wait_until_gone(box));
     EXPECT_EQ(menu_checked(kDebugView), std::optional<bool>(false));
     EXPECT_EQ(menu_checked(kExportView), std::optional<bool>(true));
-    EXPECT_EQ(read_binary(HKEY_CURRENT_USER, kSettingsKey, L"DebugView"),
-              view_flag(false));
+    EXPECT_EQ(read_binary(HKEY_CURRENT_USER, kSettingsKey, L"DebugView"), view_flag(false));
     Drawing after;
     ASSERT_TRUE(recorder.repaint(&after));
     EXPECT_GE(export_rows(after).size(), export_rows(before).size()) << "the rows stay";
@@ -336,8 +338,7 @@ TEST_F(ViewsTest, SwitchingWithRecordsAsksAndNoChangesNothing) {
     ASSERT_TRUE(brixtel.wait_until_gone(box));
     EXPECT_EQ(menu_checked(kDebugView), std::optional<bool>(true));
     EXPECT_EQ(menu_checked(kExportView), std::optional<bool>(false));
-    EXPECT_EQ(read_binary(HKEY_CURRENT_USER, kSettingsKey, L"DebugView"),
-              view_flag(true));
+    EXPECT_EQ(read_binary(HKEY_CURRENT_USER, kSettingsKey, L"DebugView"), view_flag(true));
     EXPECT_TRUE(wait_until_shown(
         [](const Drawing& d) { return !d.find(L"Block") && !d.texts.empty(); }, &after));
     EXPECT_TRUE(brixtel.close());
@@ -349,8 +350,7 @@ TEST_F(ViewsTest, SwitchingWithoutRecordsOrToTheShownViewAsksNothing) {
     ASSERT_TRUE(brixtel.post_command(kDebugView));
     ASSERT_TRUE(poll_until(
         [&] {
-            return read_binary(HKEY_CURRENT_USER, kSettingsKey, L"DebugView") ==
-                   view_flag(true);
+            return read_binary(HKEY_CURRENT_USER, kSettingsKey, L"DebugView") == view_flag(true);
         },
         kWaitBound));
     EXPECT_TRUE(brixtel.open_dialogs().empty()) << brixtel.describe_windows();
@@ -360,13 +360,33 @@ TEST_F(ViewsTest, SwitchingWithoutRecordsOrToTheShownViewAsksNothing) {
 
 // ---- Window --------------------------------------------------------------------------------
 
-TEST_F(ViewsTest, MonitoringStatusTextFollowsTheCommand) {
+TEST_F(ViewsTest, MonitoringFollowsTheCommandInStatusTextAndMenu) {
     start({list_entry(L"1,2,5", 100)}, 1000);
     ASSERT_FALSE(HasFatalFailure());
+    const auto grayed = [&](std::vector<UINT> ids) {
+        std::vector<bool> states;
+        Menu menu;
+        if (!brixtel.read_menu(&menu))
+            return states;
+        for (UINT id : ids)
+            states.push_back(menu.find(id) && menu.find(id)->grayed);
+        return states;
+    };
+    const std::vector<UINT> list_and_sync = {kLoadTagList, kDeleteTagList, kSynchronizedStart};
     EXPECT_TRUE(brixtel.wait_for_status_text(kStatusMonitoring, L"Monitoring: OFF (00:00:01.000)"));
+    EXPECT_EQ(grayed(list_and_sync), (std::vector<bool>{false, false, false}));
+
     ASSERT_TRUE(brixtel.post_command(kMonitoring));
     EXPECT_TRUE(brixtel.wait_for_status_text(kStatusMonitoring, L"Monitoring: ON (00:00:01.000)"));
     EXPECT_EQ(menu_checked(kMonitoring), std::optional<bool>(true));
+    // While monitoring runs no list can be loaded or deleted, and without a synchronized
+    // start or stop time there is nothing to synchronize.
+    EXPECT_EQ(grayed(list_and_sync), (std::vector<bool>{true, true, true}));
+
+    ASSERT_TRUE(brixtel.post_command(kMonitoring));
+    EXPECT_TRUE(brixtel.wait_for_status_text(kStatusMonitoring, L"Monitoring: OFF (00:00:01.000)"));
+    EXPECT_EQ(menu_checked(kMonitoring), std::optional<bool>(false));
+    EXPECT_EQ(grayed(list_and_sync), (std::vector<bool>{false, false, false}));
 }
 
 TEST_F(ViewsTest, WindowDoesNotShrinkBelowItsMinimumTrackingSize) {
