@@ -2,11 +2,12 @@
 # Source this file; it sets nothing until a function is called.
 
 # Starts Xvfb on the first free display number and exports DISPLAY; XVFB_PID holds its pid.
+# $1: the screen, default 1280x1024x24.
 start_virtual_display() {
-    local number
+    local number screen="${1:-1280x1024x24}"
     for number in $(seq 90 140); do
         [ -e "/tmp/.X${number}-lock" ] && continue
-        Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":${number}" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
         XVFB_PID=$!
         local tries
         for tries in $(seq 1 100); do
