@@ -56,11 +56,14 @@ class ViewWindow {
     virtual ~ViewWindow() = default;
     virtual ViewRect client_rect() = 0;
     virtual void invalidate(bool erase) = 0;
+    // Takes an area out of what the next paint must draw: it has been drawn already.
+    virtual void validate(const ViewRect& area) = 0;
     // Moves the pixels of `area` (the whole client area when empty), clipped to `clip`, by
     // (dx, dy); what is uncovered is invalidated and erased.
     virtual void scroll(int dx, int dy, std::optional<ViewRect> area,
                         std::optional<ViewRect> clip) = 0;
     virtual ScrollBarState scroll_bar(ScrollBar bar) = 0;
+    // Changes only what differs, and redraws the bar only then.
     virtual void set_scroll_bar(ScrollBar bar, const ScrollBarUpdate& update, bool redraw) = 0;
     // Paints what is invalid now, before returning.
     virtual void update() = 0;

@@ -82,74 +82,90 @@ std::size_t first_column_drawn(std::span<const int> positions, int left_pixels) 
     return column == 0 ? 0 : column - 1;
 }
 
-// ---- Add view entry ---------------------------------------------------------------------
+// ---- New entries --------------------------------------------------------------------------
 
-void Views::add_entry(ViewWindow& window, ViewCanvas& canvas, std::wstring_view text, bool received,
-                      bool export_row, bool advance, std::size_t point_count) {
-    canvas.set_colour(received ? TextColour::Received : TextColour::Sent);
-    const ViewRect clip = canvas.clip_box();
-    const ViewRect client = window.client_rect();
-    // The direct drawing shows the entry at once; the full paint that follows redraws
-    // everything in its place.
-    window.invalidate(false);
-    if (export_row)
-        draw_export_row(window, canvas, text, client, clip, point_count);
-    else
-        draw_debug_line(window, canvas, text, client, clip);
-    // The range grows with the buffer here too, so that a burst of entries before the next
-    // paint still leaves the newest records in view.
-    ScrollBarUpdate to_newest;
-    to_newest.max = static_cast<int>(buffer_.size());
-    to_newest.position = *to_newest.max;
-    window.set_scroll_bar(ScrollBar::Vertical, to_newest, true);
-    keep_newest(text, received, export_row, advance);
-}
-
-void Views::draw_debug_line(ViewWindow& window, ViewCanvas& canvas, std::wstring_view text,
-                            const ViewRect& client, const ViewRect& clip) {
-    const int lh = metrics_.line_height;
-    const ScrollBarState bar = window.scroll_bar(ScrollBar::Horizontal);
-    longest_line_ = std::max({longest_line_, static_cast<int>(text.size()), bar.max});
-    if (next_line_offset_ > client.bottom) {
-        window.scroll(0, -lh, std::nullopt, clip);
-        next_line_offset_ -= lh;
-    }
-    canvas.draw_text(0, next_line_offset_ + kDebugFirstRowLines * lh, text);
-}
-
-void Views::draw_export_row(ViewWindow& window, ViewCanvas& canvas, std::wstring_view text,
-                            const ViewRect& client, const ViewRect& clip, std::size_t point_count) {
-    const int lh = metrics_.line_height;
-    const int header = kExportFirstRowLines * lh;
-    if ((kExportFirstRowLines + 1) * lh + next_line_offset_ > client.bottom) {
-        window.scroll(0, -lh, client.moved_down(header), clip.moved_down(header));
-        next_line_offset_ -= lh;
-    }
-    const int top = client.top + header + next_line_offset_;
-    const ViewRect cell{0, top, client.right, top + canvas.text_height(text)};
-    const std::size_t last = std::min(point_count + 1, kViewColumns - 1);
-    const int shift = horizontal_position_ * metrics_.char_width;
-    const std::span<const int> columns(column_positions_.data(), last + 1);
-    PollSnapshot* newest = buffer_.newest();
-    for (std::size_t column = first_column_drawn(columns, shift); column <= last; ++column) {
-        const int x = column_positions_[column] - shift;
-        // Columns right of the window would be clipped whole.
-        if (x >= client.right)
-            break;
-        const std::wstring shown = newest ? column_text(*newest, column) : std::wstring();
-        canvas.draw_text(x, top, shown, ViewRect{x, cell.top, cell.right, cell.bottom});
-    }
-}
-
-void Views::keep_newest(std::wstring_view text, bool received, bool export_row, bool advance) {
+bool Views::add_entry(std::wstring_view text, bool received, bool export_row, bool advance) {
     PollSnapshot& newest = buffer_.ensure_current();
     newest.colour = received ? 1 : 0;
-    if (!export_row)
+    if (!export_row) {
         newest.values[2] = std::wstring(text);
-    if (!advance)
+        longest_line_ = std::max(longest_line_, static_cast<int>(text.size()));
+    }
+    if (advance) {
+        buffer_.advance(kViewBufferLimit);
+        ++advances_since_;
+    }
+    const bool first = !pending_;
+    pending_ = true;
+    return first;
+}
+
+Views::RowLayout Views::layout(const ViewRect& client, int bar_position) const {
+    RowLayout rows;
+    rows.top = client.top + first_row_offset();
+    rows.visible = (client.bottom - rows.top) / metrics_.line_height + 1;
+    const std::size_t count = buffer_.size();
+    const auto visible = static_cast<std::size_t>(std::max(rows.visible, 0));
+    if (count > visible)
+        rows.first = std::min(count - visible, static_cast<std::size_t>(std::max(bar_position, 0)));
+    return rows;
+}
+
+// The vertical bar spans the buffer and stands at its end, so the newest records are shown.
+void Views::keep_newest_in_view(ViewWindow& window, int visible) {
+    ScrollBarUpdate to_newest;
+    to_newest.min = 0;
+    to_newest.max = static_cast<int>(buffer_.size());
+    to_newest.page = std::max(visible, 0);
+    // The last position the bar takes with its page, asked for as such: a bar that already
+    // stands there is left alone.
+    to_newest.position = std::max(0, *to_newest.max - std::max(*to_newest.page - 1, 0));
+    window.set_scroll_bar(ScrollBar::Vertical, to_newest, true);
+}
+
+void Views::flush(ViewWindow& window, ViewCanvas& canvas) {
+    if (!pending_)
         return;
-    buffer_.advance(kViewBufferLimit);
-    next_line_offset_ += metrics_.line_height;
+    const ViewRect client = window.client_rect();
+    const int lh = metrics_.line_height;
+    keep_newest_in_view(window, layout(client, 0).visible);
+    const RowLayout rows = layout(client, window.scroll_bar(ScrollBar::Vertical).position);
+    if (settings_.debug_view && longest_line_ > window.scroll_bar(ScrollBar::Horizontal).max) {
+        ScrollBarUpdate longer;
+        longer.max = longest_line_;
+        window.set_scroll_bar(ScrollBar::Horizontal, longer, true);
+    }
+    const std::size_t end = std::min(buffer_.size(), rows.first + rows.visible);
+    // The records the waiting entries wrote: the newest, and one more per advance.
+    const std::size_t touched = std::min(buffer_.size(), advances_since_ + 1);
+    std::size_t redraw_from = buffer_.size() - touched;
+    const ViewRect area = client.moved_down(rows.top - client.top);
+    if (!shown_first_ || rows.first < *shown_first_ ||
+        rows.first - *shown_first_ >= static_cast<std::size_t>(rows.visible)) {
+        // Too far from what is shown to move it: everything in view is drawn again.
+        window.invalidate(true);
+        redraw_from = end;
+    } else if (const std::size_t moved = rows.first - *shown_first_; moved > 0) {
+        // The rows already shown move up; the ones uncovered below them are drawn anew, with
+        // the one the old bottom edge cut.
+        window.scroll(0, -static_cast<int>(moved) * lh, area, area);
+        redraw_from = std::min(redraw_from, end - std::min(end - rows.first, moved + 1));
+    }
+    shown_first_ = rows.first;
+    pending_ = false;
+    advances_since_ = 0;
+    if (redraw_from >= end)
+        return;
+    redraw_from = std::max(redraw_from, rows.first);
+    const int top = rows.top + static_cast<int>(redraw_from - rows.first) * lh;
+    const int drawn_to = draw_rows(canvas, redraw_from, end, top, client.bottom, client.right);
+    if (drawn_to < 0)
+        return;
+    // Below the last record only the background stands, as a paint leaves it; with that the
+    // whole strip is as a paint would make it, and none has to follow.
+    if (drawn_to < client.bottom)
+        canvas.draw_text(0, drawn_to, L"", ViewRect{0, drawn_to, client.right, client.bottom});
+    window.validate(ViewRect{client.left, top, client.right, client.bottom});
 }
 
 // ---- Reset and resize ---------------------------------------------------------------------
@@ -166,29 +182,19 @@ void Views::reset(ViewWindow& window) {
     window.set_scroll_bar(ScrollBar::Horizontal, empty, false);
     longest_line_ = 0;
     horizontal_position_ = 0;
+    shown_first_.reset();
+    pending_ = false;
+    advances_since_ = 0;
     window.invalidate(true);
-    next_line_offset_ = 0;
 }
 
 void Views::adjust_to_size(ViewWindow& window) {
-    const ViewRect client = window.client_rect();
-    const int lh = metrics_.line_height;
-    const int reach = settings_.debug_view
-                          ? next_line_offset_
-                          : client.top + kExportFirstRowLines * lh + next_line_offset_;
-    // Grown taller than the lines reach: the next entry goes back to the row of the record
-    // being filled, the newest one.
-    if (reach < client.bottom)
-        next_line_offset_ = newest_row() * lh;
+    // The rows that fit change with the height: the next paint places them anew.
+    shown_first_.reset();
     window.invalidate(true);
 }
 
 // ---- Paint --------------------------------------------------------------------------------
-
-int Views::newest_row() const {
-    const std::size_t count = buffer_.size();
-    return count == 0 ? 0 : static_cast<int>(count - 1);
-}
 
 int Views::first_row_offset() const {
     const int lines = settings_.debug_view ? kDebugFirstRowLines : kExportFirstRowLines;
@@ -211,44 +217,37 @@ void Views::set_horizontal_range(ViewWindow& window, const ViewRect& client, std
     horizontal_position_ = window.scroll_bar(ScrollBar::Horizontal).position;
 }
 
-void Views::paint(ViewWindow& window, ViewCanvas& canvas, std::span<const std::wstring> entries) {
+void Views::paint(ViewWindow& window, ViewCanvas& canvas, std::span<const std::wstring> entries,
+                  std::optional<ViewRect> update) {
     const ViewRect client = window.client_rect();
+    const ViewRect area = update.value_or(client);
     const int lh = metrics_.line_height;
     const std::size_t shown_entries = std::min(entries.size(), kSnapshotRows);
     const std::span<const std::wstring> heads = entries.first(shown_entries);
-    const int first_offset = first_row_offset();
-    const int visible = (client.bottom - first_offset) / lh + 1;
 
     set_horizontal_range(window, client, shown_entries);
-    const int count = static_cast<int>(buffer_.size());
-    ScrollBarUpdate rows;
-    rows.min = 0;
-    rows.max = count;
-    rows.page = visible;
-    window.set_scroll_bar(ScrollBar::Vertical, rows, true);
-    const int position = window.scroll_bar(ScrollBar::Vertical).position;
-    const int first_record = count <= visible ? 0 : std::min(count - visible, position);
+    const RowLayout first_guess = layout(client, 0);
+    ScrollBarUpdate rows_range;
+    rows_range.min = 0;
+    rows_range.max = static_cast<int>(buffer_.size());
+    rows_range.page = std::max(first_guess.visible, 0);
+    window.set_scroll_bar(ScrollBar::Vertical, rows_range, true);
+    const RowLayout rows = layout(client, window.scroll_bar(ScrollBar::Vertical).position);
 
-    if (!settings_.debug_view && !heads.empty())
-        paint_header(canvas, client, heads);
-
-    std::vector<std::wstring> keys;
+    keys_.clear();
     if (!settings_.debug_view) {
         for (const std::wstring& entry : heads)
-            keys.push_back(entry_address_key(entry));
+            keys_.push_back(entry_address_key(entry));
+        if (!heads.empty() && area.top < rows.top)
+            paint_header(canvas, client, heads);
     }
-    int y = first_offset;
-    for (int index = std::max(first_record, 0); y < client.bottom; ++index, y += lh) {
-        const PollSnapshot* record = buffer_.at(static_cast<std::size_t>(index));
-        if (!record || !has_text(record->values[2]))
-            break;
-        canvas.set_colour(record->colour ? TextColour::Received : TextColour::Sent);
-        const bool drawn = settings_.debug_view
-                               ? paint_debug_row(canvas, *record, y)
-                               : paint_export_row(canvas, *record, y, client.right, keys);
-        if (!drawn)
-            break;
-    }
+    shown_first_ = rows.first;
+    // Only the rows the update reaches are drawn.
+    const int skip = std::max(0, (area.top - rows.top) / lh);
+    const std::size_t from = rows.first + static_cast<std::size_t>(skip);
+    const std::size_t end = std::min(buffer_.size(), rows.first + rows.visible);
+    draw_rows(canvas, from, end, rows.top + skip * lh, std::min(area.bottom, client.bottom),
+              client.right);
 }
 
 void Views::paint_header(ViewCanvas& canvas, const ViewRect& client,
@@ -274,25 +273,51 @@ void Views::paint_header(ViewCanvas& canvas, const ViewRect& client,
     }
 }
 
-bool Views::paint_debug_row(ViewCanvas& canvas, const PollSnapshot& record, int y) {
-    return canvas.draw_text(-horizontal_position_ * metrics_.char_width, y, *record.values[2]);
+int Views::draw_rows(ViewCanvas& canvas, std::size_t first, std::size_t last, int top, int bottom,
+                     int right) {
+    int y = top;
+    for (std::size_t index = first; index < last && y < bottom;
+         ++index, y += metrics_.line_height) {
+        const PollSnapshot* record = buffer_.at(index);
+        if (!record || !has_text(record->values[2]))
+            return y;
+        canvas.set_colour(record->colour ? TextColour::Received : TextColour::Sent);
+        if (!draw_row(canvas, *record, y, right))
+            return -1;
+    }
+    return y;
 }
 
-bool Views::paint_export_row(ViewCanvas& canvas, const PollSnapshot& record, int y, int right,
-                             std::span<const std::wstring> keys) {
+// Each row is filled to the right edge, so it covers whatever stood there before.
+bool Views::draw_row(ViewCanvas& canvas, const PollSnapshot& record, int y, int right) {
+    if (!settings_.debug_view)
+        return draw_export_row(canvas, record, y, right);
+    const int x = -horizontal_position_ * metrics_.char_width;
+    return canvas.draw_text(x, y, *record.values[2],
+                            ViewRect{std::min(x, 0), y, right, y + metrics_.line_height});
+}
+
+bool Views::draw_export_row(ViewCanvas& canvas, const PollSnapshot& record, int y, int right) {
     const int shift = horizontal_position_ * metrics_.char_width;
     const int bottom = y + metrics_.line_height;
     auto draw_cell = [&](std::size_t column, const std::wstring& text) {
         const int x = column_positions_[column] - shift;
         return x >= right || canvas.draw_text(x, y, text, ViewRect{x, y, right, bottom});
     };
-    if (!draw_cell(0, column_text(record, 0)) || !draw_cell(1, column_text(record, 1)))
-        return false;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
+    // Columns wholly left of the window are left out; a partly hidden one is drawn.
+    const std::span<const int> columns(column_positions_.data(), keys_.size() + 2);
+    const std::size_t first = first_column_drawn(columns, shift);
+    for (std::size_t column = first; column < 2; ++column) {
+        if (!draw_cell(column, column_text(record, column)))
+            return false;
+    }
+    for (std::size_t i = first < 2 ? 0 : first - 2; i < keys_.size(); ++i) {
+        if (column_positions_[i + 2] - shift >= right)
+            break;
         // The point's value sits in the column of its address, at its own place or later.
         std::wstring shown;
         for (std::size_t column = i + 2; column < kViewColumns; ++column) {
-            if (record.addresses[column] == keys[i]) {
+            if (record.addresses[column] == keys_[i]) {
                 shown = column_text(record, column);
                 break;
             }
@@ -320,22 +345,21 @@ void Views::scroll(ViewWindow& window, ScrollBar which, ScrollRequest request, i
     if (move->moves_pixels) {
         if (!vertical) {
             window.scroll(-move->step * metrics_.char_width, 0, std::nullopt, std::nullopt);
-        } else if (settings_.debug_view) {
-            window.scroll(0, -move->step * metrics_.line_height, std::nullopt, std::nullopt);
         } else {
             // The header rows stay where they are.
-            const ViewRect rows =
-                window.client_rect().moved_down(kExportFirstRowLines * metrics_.line_height);
+            const ViewRect rows = window.client_rect().moved_down(first_row_offset());
             window.scroll(0, -move->step * metrics_.line_height, rows, rows);
         }
     }
     ScrollBarUpdate moved;
     moved.position = move->position;
     window.set_scroll_bar(which, moved, true);
-    if (vertical)
+    if (vertical) {
+        shown_first_.reset();
         window.invalidate(true);
-    else
+    } else {
         horizontal_position_ = window.scroll_bar(ScrollBar::Horizontal).position;
+    }
     window.update();
 }
 

@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace brixtel {
 
@@ -75,52 +76,67 @@ class Views {
     const ViewMetrics& metrics() const { return metrics_; }
 
     // A Debug View line (`export_row` false: `text` is the line) or the current Export View
-    // row (`export_row` true: the newest record's texts, `text` only gives the row height),
-    // drawn at once; `received` draws it green, else blue. With `advance` the View buffer
-    // then moves on to a fresh record.
-    void add_entry(ViewWindow& window, ViewCanvas& canvas, std::wstring_view text, bool received,
-                   bool export_row, bool advance, std::size_t point_count);
+    // row (`export_row` true: the newest record's texts are the row), green when `received`,
+    // else blue. With `advance` the View buffer then moves on to a fresh record. The screen
+    // follows at the next flush(); true when this entry is the first one waiting for it.
+    bool add_entry(std::wstring_view text, bool received, bool export_row, bool advance);
+    // Brings the screen up to the entries added since the last flush: the rows move up by as
+    // many lines as the newest records need and the new or changed rows are drawn where a
+    // paint would draw them, so no repaint has to follow; the vertical bar goes to the newest.
+    void flush(ViewWindow& window, ViewCanvas& canvas);
     // Empties the View buffer and the scroll state, and has the window repainted.
     void reset(ViewWindow& window);
     // After the client area changed size.
     void adjust_to_size(ViewWindow& window);
-    // A full paint. `entries` are the tag entry texts of the points with a database, in list
-    // order; the Export View heads one column with each.
-    void paint(ViewWindow& window, ViewCanvas& canvas, std::span<const std::wstring> entries);
+    // A paint of `update` (the whole client area when empty). `entries` are the tag entry
+    // texts of the points with a database, in list order; the Export View heads one column
+    // with each.
+    void paint(ViewWindow& window, ViewCanvas& canvas, std::span<const std::wstring> entries,
+               std::optional<ViewRect> update = std::nullopt);
     void scroll(ViewWindow& window, ScrollBar which, ScrollRequest request, int track_position);
 
     // Start-up clears the Export View's column positions.
     void clear_column_positions() { column_positions_.fill(0); }
 
-    int next_line_offset() const { return next_line_offset_; }
     int horizontal_position() const { return horizontal_position_; }
     int longest_line() const { return longest_line_; }
     const std::array<int, kViewColumns>& column_positions() const { return column_positions_; }
+    bool flush_pending() const { return pending_; }
 
   private:
-    void draw_debug_line(ViewWindow& window, ViewCanvas& canvas, std::wstring_view text,
-                         const ViewRect& client, const ViewRect& clip);
-    void draw_export_row(ViewWindow& window, ViewCanvas& canvas, std::wstring_view text,
-                         const ViewRect& client, const ViewRect& clip, std::size_t point_count);
-    void keep_newest(std::wstring_view text, bool received, bool export_row, bool advance);
-
+    // Where the rows are: the first record shown, the top of the first row, how many fit.
+    struct RowLayout {
+        std::size_t first = 0;
+        int top = 0;
+        int visible = 0;
+    };
+    RowLayout layout(const ViewRect& client, int bar_position) const;
     int first_row_offset() const;
-    int newest_row() const;
     void set_horizontal_range(ViewWindow& window, const ViewRect& client, std::size_t entries);
+    void keep_newest_in_view(ViewWindow& window, int visible);
     void paint_header(ViewCanvas& canvas, const ViewRect& client,
                       std::span<const std::wstring> entries);
-    bool paint_debug_row(ViewCanvas& canvas, const PollSnapshot& record, int y);
-    bool paint_export_row(ViewCanvas& canvas, const PollSnapshot& record, int y, int right,
-                          std::span<const std::wstring> keys);
+    // Draws records first ... last - 1 from row top `top`, up to `bottom`, and stops at a
+    // record that has no line or row yet; the y below the last row drawn, or -1 when a draw
+    // failed.
+    int draw_rows(ViewCanvas& canvas, std::size_t first, std::size_t last, int top, int bottom,
+                  int right);
+    bool draw_row(ViewCanvas& canvas, const PollSnapshot& record, int y, int right);
+    bool draw_export_row(ViewCanvas& canvas, const PollSnapshot& record, int y, int right);
     std::wstring column_text(const PollSnapshot& record, std::size_t column) const;
 
     SnapshotList& buffer_;
     const Settings& settings_;
     ViewMetrics metrics_;
-    int next_line_offset_ = 0;
     int horizontal_position_ = 0;
     int longest_line_ = 0;
     std::array<int, kViewColumns> column_positions_{};
+    // The address keys of the Export View's columns, as the last paint headed them.
+    std::vector<std::wstring> keys_;
+    // What the screen shows: the first record in view, or nothing when a paint must decide.
+    std::optional<std::size_t> shown_first_;
+    bool pending_ = false;           // entries wait for flush()
+    std::size_t advances_since_ = 0; // records the waiting entries moved on by
 };
 
 } // namespace brixtel

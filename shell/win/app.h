@@ -40,6 +40,14 @@ inline constexpr UINT kSyncClockPeriodMs = 1000;
 // The logged-on user's name (at most 63 characters), or empty when it cannot be had.
 std::wstring logged_on_user_name();
 
+// When the views were last brought up to their entries, and what is asked for until the next
+// time.
+struct ViewFlushState {
+    DWORD last_flush = 0;
+    bool posted = false;
+    bool timer = false;
+};
+
 // Font metrics of the views and the smallest size the window may be dragged to.
 struct WindowMetrics {
     int char_width = 0;
@@ -81,6 +89,7 @@ struct App {
     RequestRouter router{loop_control, reply_window, seat, logged_on_user_name()};
     WindowClock clock;
     Views views{snapshots, settings};
+    ViewFlushState view_flush;
     WindowCycleView cycle_view{*this};
     WindowCycleTimers cycle_timers{*this};
     NullCycleLog cycle_log;

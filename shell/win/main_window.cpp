@@ -84,6 +84,10 @@ void on_timer(App& app, UINT_PTR timer) {
         return app.cycle.link_check();
     case kSyncClockTimer:
         return synchronized_clock_tick(app);
+    case kStatusShowTimer:
+        return app.status_bar.show_texts();
+    case kFlushViewsTimer:
+        return flush_views(app);
     default:
         return;
     }
@@ -135,7 +139,10 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         register_dde_service(app);
         return 0;
     case kStatusTextMessage:
-        app.status_bar.take_posted_text(wparam, lparam);
+        app.status_bar.take_handed_over();
+        return 0;
+    case kFlushViewsMessage:
+        flush_views(app);
         return 0;
     default:
         break;

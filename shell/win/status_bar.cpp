@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <memory>
 #include <string>
 
 namespace brixtel::win {
@@ -13,6 +12,7 @@ constexpr std::size_t kMaxStatusText = 255;
 } // namespace
 
 bool StatusBar::create(HWND parent) {
+    parent_ = parent;
     window_ = CreateStatusWindowW(WS_CHILD | WS_VISIBLE | CCS_TOP | SBARS_TOOLTIPS, L"", parent, 0);
     if (!window_)
         return false;
@@ -22,40 +22,69 @@ bool StatusBar::create(HWND parent) {
 }
 
 void StatusBar::set_text(int part, std::wstring_view text) {
-    if (!window_)
+    if (!window_ || part < 0 || static_cast<std::size_t>(part) >= texts_.size())
         return;
-    const std::wstring shown(text.substr(0, kMaxStatusText));
-    if (part >= 0 && static_cast<std::size_t>(part) < shown_.size()) {
-        if (shown_[part] == shown)
-            return;
-        shown_[part] = shown;
+    const std::wstring_view shown = text.substr(0, kMaxStatusText);
+    if (texts_[part] == shown)
+        return;
+    texts_[part] = std::wstring(shown);
+    changed_ |= 1u << part;
+    if (!show_scheduled_)
+        show_scheduled_ = SetTimer(parent_, kStatusShowTimer, kStatusShowDelayMs, nullptr) != 0;
+    if (!show_scheduled_)
+        show_texts();
+}
+
+void StatusBar::show_texts() {
+    if (show_scheduled_)
+        KillTimer(parent_, kStatusShowTimer);
+    show_scheduled_ = false;
+    if (!window_ || changed_ == 0)
+        return;
+    for (std::size_t part = 0; part < texts_.size(); ++part) {
+        if (!(changed_ & (1u << part)))
+            continue;
+        const wchar_t* shown = texts_[part].c_str();
+        SendMessageW(window_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(shown));
+        SendMessageW(window_, SB_SETTIPTEXTW, part, reinterpret_cast<LPARAM>(shown));
     }
-    SendMessageW(window_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(shown.c_str()));
-    SendMessageW(window_, SB_SETTIPTEXTW, part, reinterpret_cast<LPARAM>(shown.c_str()));
+    changed_ = 0;
     UpdateWindow(window_);
 }
 
 std::wstring StatusBar::text(int part) const {
-    if (!window_)
+    if (part < 0 || static_cast<std::size_t>(part) >= texts_.size())
         return {};
-    const auto length = LOWORD(SendMessageW(window_, SB_GETTEXTLENGTHW, part, 0));
-    std::wstring text(length + 1, L'\0');
-    SendMessageW(window_, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(length);
-    return text;
+    return texts_[part];
 }
 
-void StatusBar::post_text(HWND main_window, int part, std::wstring_view text) {
-    auto* copy = new std::wstring(text);
-    if (!PostMessageW(main_window, kStatusTextMessage, static_cast<WPARAM>(part),
-                      reinterpret_cast<LPARAM>(copy)))
-        delete copy;
+void StatusBar::hand_over(int part, std::wstring_view text) {
+    if (part < 0 || static_cast<std::size_t>(part) >= handed_.size())
+        return;
+    std::lock_guard hold(handed_lock_);
+    handed_[part] = std::wstring(text);
+    handed_parts_ |= 1u << part;
+    if (!take_posted_)
+        take_posted_ = PostMessageW(parent_, kStatusTextMessage, 0, 0) != FALSE;
 }
 
-void StatusBar::take_posted_text(WPARAM part, LPARAM text) {
-    std::unique_ptr<std::wstring> owned(reinterpret_cast<std::wstring*>(text));
-    if (owned)
-        set_text(static_cast<int>(part), *owned);
+void StatusBar::take_handed_over() {
+    std::array<std::wstring, 6> texts;
+    unsigned parts = 0;
+    {
+        std::lock_guard hold(handed_lock_);
+        parts = handed_parts_;
+        for (std::size_t part = 0; part < texts.size(); ++part) {
+            if (parts & (1u << part))
+                texts[part] = std::move(handed_[part]);
+        }
+        handed_parts_ = 0;
+        take_posted_ = false;
+    }
+    for (std::size_t part = 0; part < texts.size(); ++part) {
+        if (parts & (1u << part))
+            set_text(static_cast<int>(part), texts[part]);
+    }
 }
 
 void StatusBar::forward_size(WPARAM wparam, LPARAM lparam) {

@@ -3,17 +3,45 @@
 #include "shell/win/view_window.h"
 #include "tags/current_tag_list.h"
 
-#include <algorithm>
-
 namespace brixtel::win {
+
+namespace {
+
+// Drawing costs most per flush, not per entry: entries are drawn at most this often, and a
+// burst that comes faster waits for the next turn.
+constexpr DWORD kFlushSpacingMs = 20;
+
+bool spacing_passed(const ViewFlushState& state) {
+    return GetTickCount() - state.last_flush >= kFlushSpacingMs;
+}
+
+} // namespace
 
 void add_view_entry(App& app, std::wstring_view text, bool received, bool export_row,
                     bool advance) {
+    app.views.add_entry(text, received, export_row, advance);
+    ViewFlushState& state = app.view_flush;
+    if (state.posted)
+        return;
+    if (spacing_passed(state)) {
+        // A posted flush comes after the messages queued now, however busy the queue is.
+        state.posted = PostMessageW(app.main_window, kFlushViewsMessage, 0, 0) != FALSE;
+    } else if (!state.timer) {
+        // The timer comes as soon as the queue is idle; a busier queue brings the post above.
+        state.timer = SetTimer(app.main_window, kFlushViewsTimer, kFlushSpacingMs, nullptr) != 0;
+    }
+}
+
+void flush_views(App& app) {
+    ViewFlushState& state = app.view_flush;
+    if (state.timer)
+        KillTimer(app.main_window, kFlushViewsTimer);
+    state = ViewFlushState{};
+    state.last_flush = GetTickCount();
     WindowDc dc(app.main_window);
     GdiCanvas canvas(dc.get());
     MainViewWindow window(app.main_window);
-    app.views.add_entry(window, canvas, text, received, export_row, advance,
-                        std::min(app.points.listed_count(), kSnapshotRows));
+    app.views.flush(window, canvas);
 }
 
 void paint_views(App& app) {
@@ -26,7 +54,9 @@ void paint_views(App& app) {
             entries = entry_texts(app.tag_lists.points, app.database_names);
         GdiCanvas canvas(dc);
         MainViewWindow window(app.main_window);
-        app.views.paint(window, canvas, entries);
+        const RECT& area = paint.rcPaint;
+        app.views.paint(window, canvas, entries,
+                        ViewRect{area.left, area.top, area.right, area.bottom});
     }
     EndPaint(app.main_window, &paint);
 }

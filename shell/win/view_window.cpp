@@ -78,6 +78,11 @@ void MainViewWindow::invalidate(bool erase) {
     InvalidateRect(window_, nullptr, erase ? TRUE : FALSE);
 }
 
+void MainViewWindow::validate(const ViewRect& area) {
+    const RECT drawn = rect_of(area);
+    ValidateRect(window_, &drawn);
+}
+
 void MainViewWindow::scroll(int dx, int dy, std::optional<ViewRect> area,
                             std::optional<ViewRect> clip) {
     const RECT scroll_area = area ? rect_of(*area) : RECT{};
@@ -96,10 +101,17 @@ ScrollBarState MainViewWindow::scroll_bar(ScrollBar bar) {
 }
 
 void MainViewWindow::set_scroll_bar(ScrollBar bar, const ScrollBarUpdate& update, bool redraw) {
+    const ScrollBarState now = scroll_bar(bar);
+    const auto same = [](const std::optional<int>& wanted, int value) {
+        return !wanted || *wanted == value;
+    };
+    // Redrawing a bar is far from free, and most updates change nothing.
+    if (same(update.min, now.min) && same(update.max, now.max) && same(update.page, now.page) &&
+        same(update.position, now.position))
+        return;
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     if (update.min || update.max) {
-        const ScrollBarState now = scroll_bar(bar);
         info.fMask |= SIF_RANGE;
         info.nMin = update.min.value_or(now.min);
         info.nMax = update.max.value_or(now.max);

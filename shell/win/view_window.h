@@ -38,6 +38,7 @@ class MainViewWindow : public ViewWindow {
 
     ViewRect client_rect() override;
     void invalidate(bool erase) override;
+    void validate(const ViewRect& area) override;
     void scroll(int dx, int dy, std::optional<ViewRect> area,
                 std::optional<ViewRect> clip) override;
     ScrollBarState scroll_bar(ScrollBar bar) override;

@@ -264,7 +264,9 @@ TEST_F(ViewsTest, HeaderRowsStayWhileTheRowsScroll) {
     for (const ScrolledArea& area : scrolled.scrolls) {
         ASSERT_TRUE(area.scroll) << "only the rows move, never the whole window";
         EXPECT_EQ(area.scroll->top, layout->first_row);
-        EXPECT_EQ(area.dy, -layout->line_height);
+        // Up by whole lines: one per row a burst of answers added.
+        EXPECT_LT(area.dy, 0);
+        EXPECT_EQ(area.dy % layout->line_height, 0) << area.dy;
     }
     Drawing later;
     ASSERT_TRUE(recorder.repaint(&later));
@@ -272,7 +274,8 @@ TEST_F(ViewsTest, HeaderRowsStayWhileTheRowsScroll) {
         ASSERT_TRUE(later.find(header)) << narrow(header);
         EXPECT_EQ(later.find(header)->y, first.find(header)->y) << narrow(header);
     }
-    EXPECT_GE(export_rows(later).size(), static_cast<std::size_t>(rows_that_fit));
+    // Full of rows, the last perhaps still the one being filled.
+    EXPECT_GE(export_rows(later).size() + 1, static_cast<std::size_t>(rows_that_fit));
     EXPECT_TRUE(brixtel.close());
 }
 

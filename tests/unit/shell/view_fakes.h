@@ -72,6 +72,7 @@ class FakeViewWindow : public ViewWindow {
     ViewRect client{0, 0, 640, 400};
     ScrollBarState bars[2];
     std::vector<Scrolled> scrolls;
+    std::vector<ViewRect> validated;
     int invalidations = 0;
     int erasing_invalidations = 0;
     int updates = 0;
@@ -81,6 +82,7 @@ class FakeViewWindow : public ViewWindow {
         ++invalidations;
         erasing_invalidations += erase ? 1 : 0;
     }
+    void validate(const ViewRect& area) override { validated.push_back(area); }
     void scroll(int dx, int dy, std::optional<ViewRect> area,
                 std::optional<ViewRect> clip) override {
         scrolls.push_back({dx, dy, area, clip});

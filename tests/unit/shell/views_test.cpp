@@ -15,6 +15,10 @@ using testing::DrawnText;
 using testing::FakeCanvas;
 using testing::FakeViewWindow;
 
+std::string narrow_for_test(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
 constexpr int kCw = 8;
 constexpr int kLh = 16;
 
@@ -24,7 +28,7 @@ class ViewsTest : public ::testing::Test {
 
     void debug_line(const std::wstring& text, bool received = false) {
         buffer.ensure_current();
-        views.add_entry(window, canvas, text, received, false, true, 0);
+        views.add_entry(text, received, false, true);
     }
     // A finished poll cycle: times and one value per point, addressed as the cycle does.
     void export_row(const std::vector<std::pair<std::wstring, std::wstring>>& cells,
@@ -37,11 +41,21 @@ class ViewsTest : public ::testing::Test {
             row.values[i + 2] = cells[i].second;
             row.types[i + 2] = type;
         }
-        views.add_entry(window, canvas, L"X", true, true, true, cells.size());
+        views.add_entry(L"X", true, true, true);
     }
-    void paint(const std::vector<std::wstring>& entries = {}) {
+    // The texts a flush draws; fills of the background alone are left out.
+    void flush() {
         canvas.drawn.clear();
-        views.paint(window, canvas, entries);
+        views.flush(window, canvas);
+        std::erase_if(canvas.drawn, [](const DrawnText& d) { return d.text.empty(); });
+    }
+    void paint(const std::vector<std::wstring>& entries = {},
+               std::optional<ViewRect> update = std::nullopt) {
+        canvas.drawn.clear();
+        views.paint(window, canvas, entries, update);
+    }
+    int visible_rows(int first_row_lines) const {
+        return (window.client.bottom - first_row_lines * kLh) / kLh + 1;
     }
 
     Settings settings;
@@ -60,47 +74,88 @@ const std::vector<std::wstring> kTwoEntries = {
 
 TEST_F(ViewsTest, DebugLinesGoDownInTheirColoursAndKeepTheirText) {
     settings.debug_view = true;
+    paint();
     debug_line(L"request one");
     debug_line(L"answer one", true);
+    EXPECT_TRUE(canvas.drawn.empty()) << "the screen follows at the flush";
+    EXPECT_TRUE(views.flush_pending());
+    flush();
     ASSERT_EQ(canvas.drawn.size(), 2u);
     EXPECT_EQ(canvas.drawn[0].y, 2 * kLh);
     EXPECT_EQ(canvas.drawn[0].colour, TextColour::Sent);
     EXPECT_EQ(canvas.drawn[1].y, 3 * kLh);
     EXPECT_EQ(canvas.drawn[1].colour, TextColour::Received);
+    ASSERT_TRUE(canvas.drawn[1].fill);
+    EXPECT_EQ(canvas.drawn[1].fill->right, window.client.right) << "the row is filled to the edge";
     EXPECT_EQ(buffer.size(), 3u) << "two lines and the fresh record after them";
     EXPECT_EQ(*buffer.at(1)->values[2], L"answer one");
     EXPECT_TRUE(window.scrolls.empty());
+    EXPECT_EQ(window.invalidations, 0);
+    ASSERT_EQ(window.validated.size(), 1u) << "what the flush drew needs no paint";
+    EXPECT_EQ(window.validated[0].top, 2 * kLh);
+    EXPECT_EQ(window.validated[0].bottom, window.client.bottom);
 
     paint();
     EXPECT_EQ(canvas.row(2 * kLh), std::vector<std::wstring>{L"request one"});
-    EXPECT_EQ(canvas.find(L"answer one")->colour, TextColour::Received);
-    EXPECT_EQ(canvas.find(L"answer one")->y, 3 * kLh);
+    EXPECT_EQ(canvas.find(L"answer one")->y, 3 * kLh) << "the paint draws them where they are";
 }
 
-TEST_F(ViewsTest, DebugLinesPastTheBottomScrollTheWholeWindowOneLine) {
+TEST_F(ViewsTest, NewLinesMoveTheShownOnesUpOnceAFlush) {
     settings.debug_view = true;
-    const int lines_to_bottom = window.client.bottom / kLh + 1;
-    for (int i = 0; i < lines_to_bottom; ++i)
+    paint();
+    // The record being filled takes the last row.
+    const int fit = visible_rows(2) - 1;
+    for (int i = 0; i < fit; ++i)
         debug_line(L"line " + std::to_wstring(i));
-    EXPECT_TRUE(window.scrolls.empty());
-    debug_line(L"one more");
+    flush();
+    EXPECT_TRUE(window.scrolls.empty()) << "the window was not full yet";
+    // A burst of five lines: the rows move up by five lines at once and five are drawn.
+    for (int i = 0; i < 5; ++i)
+        debug_line(L"burst " + std::to_wstring(i));
+    flush();
     ASSERT_EQ(window.scrolls.size(), 1u);
-    EXPECT_EQ(window.scrolls[0].dy, -kLh);
-    EXPECT_FALSE(window.scrolls[0].area) << "the whole client area moves";
+    EXPECT_EQ(window.scrolls[0].dy, -5 * kLh);
+    ASSERT_TRUE(window.scrolls[0].area);
+    EXPECT_EQ(window.scrolls[0].area->top, 2 * kLh);
+    std::vector<std::wstring> drawn;
+    for (const DrawnText& d : canvas.drawn)
+        drawn.push_back(d.text);
+    EXPECT_EQ(drawn.size(), 5u);
+    EXPECT_EQ(drawn.back(), L"burst 4");
+    // Exactly where a paint puts them.
+    const std::vector<DrawnText> flushed = canvas.drawn;
+    paint();
+    for (const DrawnText& d : flushed) {
+        ASSERT_TRUE(canvas.find(d.text)) << narrow_for_test(d.text);
+        EXPECT_EQ(canvas.find(d.text)->y, d.y);
+    }
+    EXPECT_EQ(window.bar(ScrollBar::Vertical).max, static_cast<int>(buffer.size()));
 }
 
 TEST_F(ViewsTest, PaintShowsTheNewestLinesThatFit) {
     settings.debug_view = true;
     for (int i = 0; i < 100; ++i)
         debug_line(L"line " + std::to_wstring(i));
+    views.flush(window, canvas);
     paint();
-    const int visible = (window.client.bottom - 2 * kLh) / kLh + 1;
+    const int visible = visible_rows(2);
     ASSERT_EQ(window.bar(ScrollBar::Vertical).max, 101);
     EXPECT_EQ(window.bar(ScrollBar::Vertical).page, visible);
     // The last slot of the window is the record still being filled.
     EXPECT_TRUE(canvas.find(L"line 99"));
     EXPECT_FALSE(canvas.find(L"line " + std::to_wstring(100 - visible)));
     EXPECT_TRUE(canvas.find(L"line " + std::to_wstring(101 - visible)));
+}
+
+TEST_F(ViewsTest, APaintOfAStripDrawsOnlyItsRows) {
+    settings.debug_view = true;
+    for (int i = 0; i < 10; ++i)
+        debug_line(L"line " + std::to_wstring(i));
+    paint({}, ViewRect{0, 5 * kLh, 640, 7 * kLh});
+    std::vector<int> rows;
+    for (const DrawnText& d : canvas.drawn)
+        rows.push_back(d.y);
+    EXPECT_EQ(rows, (std::vector<int>{5 * kLh, 6 * kLh}));
 }
 
 TEST_F(ViewsTest, TheTenThousandAndFirstLineReusesTheOldest) {
@@ -114,20 +169,21 @@ TEST_F(ViewsTest, TheTenThousandAndFirstLineReusesTheOldest) {
     EXPECT_FALSE(buffer.newest()->values[2]) << "the reused record starts empty";
 }
 
-TEST_F(ViewsTest, HorizontalScrollShiftsPaintedLinesButNotDirectOnes) {
+TEST_F(ViewsTest, HorizontalScrollShiftsTheLines) {
     settings.debug_view = true;
-    debug_line(std::wstring(200, L'x'));
     paint();
-    EXPECT_EQ(window.bar(ScrollBar::Horizontal).max, 200);
+    debug_line(std::wstring(200, L'x'));
+    flush();
+    EXPECT_EQ(window.bar(ScrollBar::Horizontal).max, 200) << "a long line widens the range";
     views.scroll(window, ScrollBar::Horizontal, ScrollRequest::LineDown, 0);
     views.scroll(window, ScrollBar::Horizontal, ScrollRequest::LineDown, 0);
     ASSERT_EQ(window.scrolls.size(), 2u);
     EXPECT_EQ(window.scrolls[0].dx, -kCw);
     paint();
     EXPECT_EQ(canvas.drawn[0].x, -2 * kCw);
-    canvas.drawn.clear();
-    debug_line(L"direct");
-    EXPECT_EQ(canvas.drawn[0].x, 0);
+    debug_line(L"new");
+    flush();
+    EXPECT_EQ(canvas.find(L"new")->x, -2 * kCw);
 }
 
 // ---- Export View ---------------------------------------------------------------------------
@@ -163,7 +219,7 @@ TEST_F(ViewsTest, ExportCellsFindTheirAddressFurtherRightAndStayEmptyWithoutIt) 
     row.addresses[2] = L"9-9-9-9";
     row.values[3] = L"7.0";
     row.addresses[3] = L"1-2-3-100";
-    views.add_entry(window, canvas, L"X", true, true, true, 2);
+    views.add_entry(L"X", true, true, true);
     paint(kTwoEntries);
     EXPECT_EQ(canvas.find(L"7.0")->x, 36 * kCw) << "shown under its own header";
     EXPECT_FALSE(canvas.find(L"stale"));
@@ -178,12 +234,35 @@ TEST_F(ViewsTest, ExportRowsApplySignificantDigits) {
     EXPECT_TRUE(canvas.find(L"1.23E-03"));
 }
 
+TEST_F(ViewsTest, TheCurrentRowIsRedrawnInPlaceAsItFills) {
+    paint(kTwoEntries);
+    export_row({{L"1-2-3-100", L"1"}, {L"1-2-3-200", L"2"}});
+    flush();
+    PollSnapshot& current = buffer.ensure_current();
+    current.values[0] = L"t0";
+    current.values[1] = L"t1";
+    current.values[2] = L"3";
+    current.addresses[2] = L"1-2-3-100";
+    views.add_entry(L"X", true, true, false);
+    current.values[3] = L"4";
+    current.addresses[3] = L"1-2-3-200";
+    views.add_entry(L"X", true, true, false);
+    flush();
+    EXPECT_EQ(canvas.row(7 * kLh), (std::vector<std::wstring>{L"t0", L"t1", L"3", L"4"}))
+        << "one redraw with both values";
+    EXPECT_TRUE(canvas.row(6 * kLh).empty()) << "the finished row stays as drawn";
+    EXPECT_TRUE(window.scrolls.empty());
+}
+
 TEST_F(ViewsTest, ExportRowsScrollOnlyBelowTheHeader) {
-    const int rows_to_bottom = (window.client.bottom - 7 * kLh) / kLh + 1;
-    for (int i = 0; i < rows_to_bottom; ++i)
+    paint(kTwoEntries);
+    const int fit = visible_rows(6) - 1;
+    for (int i = 0; i < fit; ++i)
         export_row({{L"1-2-3-100", std::to_wstring(i)}});
+    flush();
     EXPECT_TRUE(window.scrolls.empty());
     export_row({{L"1-2-3-100", L"next"}});
+    flush();
     ASSERT_EQ(window.scrolls.size(), 1u);
     const auto& scrolled = window.scrolls[0];
     EXPECT_EQ(scrolled.dy, -kLh);
@@ -198,35 +277,35 @@ TEST_F(ViewsTest, ExportRowsScrollOnlyBelowTheHeader) {
     EXPECT_EQ(window.scrolls[0].area->top, 6 * kLh) << "scrolling back keeps the header too";
 }
 
-TEST_F(ViewsTest, ARowDrawnDirectlyStartsWithThePartlyHiddenColumn) {
+TEST_F(ViewsTest, ARowStartsWithThePartlyHiddenColumn) {
     window.client.right = 30 * kCw;
     export_row({{L"1-2-3-100", L"1"}, {L"1-2-3-200", L"2"}});
+    flush();
     paint(kTwoEntries);
     // 41 characters in: column 2 starts at 36, column 3 at 57.
     views.scroll(window, ScrollBar::Horizontal, ScrollRequest::ThumbTrack, 41);
     ASSERT_EQ(views.horizontal_position(), 41);
-    canvas.drawn.clear();
     export_row({{L"1-2-3-100", L"3"}, {L"1-2-3-200", L"4"}});
+    flush();
     ASSERT_FALSE(canvas.drawn.empty());
     EXPECT_EQ(canvas.drawn.front().text, L"3");
     EXPECT_EQ(canvas.drawn.front().x, (36 - 41) * kCw);
 }
 
-TEST_F(ViewsTest, GrowingTallerMovesTheNextRowUnderTheLastRecord) {
+TEST_F(ViewsTest, AfterAResizeOrAJumpTheNextEntriesAreLeftToAPaint) {
     settings.debug_view = true;
-    window.client.bottom = 3 * kLh;
-    for (int i = 0; i < 10; ++i)
-        debug_line(L"l");
-    const int offset_before = views.next_line_offset();
-    window.client.bottom = 400;
-    views.adjust_to_size(window);
-    EXPECT_NE(views.next_line_offset(), offset_before);
-    EXPECT_EQ(views.next_line_offset(), 10 * kLh) << "the row of the record being filled";
-    canvas.drawn.clear();
-    debug_line(L"next");
-    EXPECT_EQ(canvas.drawn[0].y, 12 * kLh);
     paint();
-    EXPECT_EQ(canvas.find(L"next")->y, 12 * kLh) << "drawn where the paint puts it";
+    debug_line(L"a");
+    flush();
+    window.client.bottom = 200;
+    views.adjust_to_size(window);
+    const int erased = window.erasing_invalidations;
+    debug_line(L"b");
+    flush();
+    EXPECT_TRUE(canvas.drawn.empty()) << "where the rows are is the paint's to say";
+    EXPECT_EQ(window.erasing_invalidations, erased + 1);
+    paint();
+    EXPECT_EQ(canvas.find(L"b")->y, 3 * kLh);
 }
 
 TEST_F(ViewsTest, ResetEmptiesTheBufferAndTheScrollState) {
@@ -236,7 +315,7 @@ TEST_F(ViewsTest, ResetEmptiesTheBufferAndTheScrollState) {
     views.scroll(window, ScrollBar::Horizontal, ScrollRequest::PageDown, 0);
     views.reset(window);
     EXPECT_EQ(buffer.size(), 0u);
-    EXPECT_EQ(views.next_line_offset(), 0);
+    EXPECT_FALSE(views.flush_pending());
     EXPECT_EQ(views.longest_line(), 0);
     EXPECT_EQ(views.horizontal_position(), 0);
     EXPECT_EQ(window.bar(ScrollBar::Horizontal).max, 640 / kCw);
