@@ -140,11 +140,13 @@ void Views::flush(ViewWindow& window, ViewCanvas& canvas) {
     const std::size_t touched = std::min(buffer_.size(), advances_since_ + 1);
     std::size_t redraw_from = buffer_.size() - touched;
     const ViewRect area = client.moved_down(rows.top - client.top);
-    if (!shown_first_ || rows.first < *shown_first_ ||
-        rows.first - *shown_first_ >= static_cast<std::size_t>(rows.visible)) {
-        // Too far from what is shown to move it: everything in view is drawn again.
+    if (!shown_first_ || rows.first < *shown_first_) {
+        // Where the rows stand is the paint's to say.
         window.invalidate(true);
         redraw_from = end;
+    } else if (rows.first - *shown_first_ >= static_cast<std::size_t>(rows.visible)) {
+        // Nothing shown stays in view: every row is drawn anew, nothing needs moving.
+        redraw_from = rows.first;
     } else if (const std::size_t moved = rows.first - *shown_first_; moved > 0) {
         // The rows already shown move up; the ones uncovered below them are drawn anew, with
         // the one the old bottom edge cut.

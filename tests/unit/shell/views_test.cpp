@@ -132,6 +132,20 @@ TEST_F(ViewsTest, NewLinesMoveTheShownOnesUpOnceAFlush) {
     EXPECT_EQ(window.bar(ScrollBar::Vertical).max, static_cast<int>(buffer.size()));
 }
 
+TEST_F(ViewsTest, MoreNewLinesThanFitAreDrawnWithoutMovingAnything) {
+    settings.debug_view = true;
+    paint();
+    const int visible = visible_rows(2);
+    for (int i = 0; i < 3 * visible; ++i)
+        debug_line(L"line " + std::to_wstring(i));
+    flush();
+    EXPECT_TRUE(window.scrolls.empty());
+    EXPECT_EQ(window.invalidations, 0) << "no paint needed";
+    EXPECT_EQ(static_cast<int>(canvas.drawn.size()), visible - 1);
+    EXPECT_EQ(canvas.drawn.back().text, L"line " + std::to_wstring(3 * visible - 1));
+    EXPECT_EQ(canvas.drawn.front().y, 2 * kLh);
+}
+
 TEST_F(ViewsTest, PaintShowsTheNewestLinesThatFit) {
     settings.debug_view = true;
     for (int i = 0; i < 100; ++i)
