@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <memory>
 #include <string>
 
 namespace brixtel::win {
@@ -46,16 +45,12 @@ std::wstring StatusBar::text(int part) const {
 }
 
 void StatusBar::post_text(HWND main_window, int part, std::wstring_view text) {
-    auto* copy = new std::wstring(text);
-    if (!PostMessageW(main_window, kStatusTextMessage, static_cast<WPARAM>(part),
-                      reinterpret_cast<LPARAM>(copy)))
-        delete copy;
+    posted_.post(main_window, kStatusTextMessage, static_cast<WPARAM>(part), text);
 }
 
 void StatusBar::take_posted_text(WPARAM part, LPARAM text) {
-    std::unique_ptr<std::wstring> owned(reinterpret_cast<std::wstring*>(text));
-    if (owned)
-        set_text(static_cast<int>(part), *owned);
+    if (const auto taken = posted_.take(text))
+        set_text(static_cast<int>(part), *taken);
 }
 
 void StatusBar::forward_size(WPARAM wparam, LPARAM lparam) {

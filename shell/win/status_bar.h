@@ -1,5 +1,7 @@
 #pragma once
 // The six-part status bar of the main window.
+#include "core/win/posted_texts.h"
+
 #include <windows.h>
 
 #include <array>
@@ -17,12 +19,13 @@ enum StatusPart : int {
     StatusConnection = 5,
 };
 
-// A status text posted from another thread: wParam the part, lParam a new std::wstring the
-// window's thread takes over.
+// A status text posted from another thread: wParam the part, lParam the text (PostedTexts).
 inline constexpr UINT kStatusTextMessage = WM_APP + 1;
 
 class StatusBar {
   public:
+    explicit StatusBar(PostedTexts& posted) : posted_(posted) {}
+
     bool create(HWND parent);
     HWND handle() const { return window_; }
     // Sets a part's text and, so that a cut text can still be read, its tool tip. A text the
@@ -31,12 +34,13 @@ class StatusBar {
     void set_text(int part, std::wstring_view text);
     // From any thread: the text is handed to the window's thread, in order, without waiting
     // for it. The Main window passes kStatusTextMessage on to take_posted_text.
-    static void post_text(HWND main_window, int part, std::wstring_view text);
+    void post_text(HWND main_window, int part, std::wstring_view text);
     void take_posted_text(WPARAM part, LPARAM text);
     std::wstring text(int part) const;
     void forward_size(WPARAM wparam, LPARAM lparam);
 
   private:
+    PostedTexts& posted_;
     HWND window_ = nullptr;
     std::array<std::wstring, 6> shown_;
 };

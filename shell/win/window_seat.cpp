@@ -19,7 +19,7 @@ int WindowSeat::message_box(StringId text, StringId caption, unsigned flags,
 void WindowSeat::set_status_text(int part, std::wstring_view text) {
     HWND window = app_.main_window;
     if (window && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId())
-        StatusBar::post_text(window, part, text);
+        app_.status_bar.post_text(window, part, text);
     else
         app_.status_bar.set_text(part, text);
 }
