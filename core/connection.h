@@ -16,7 +16,7 @@
 namespace brixtel {
 
 // How long a receive waits before it looks whether the connection was closed meanwhile.
-inline constexpr unsigned kReceivePollMs = 200;
+inline constexpr unsigned kReceivePollMs = 50;
 
 struct Received {
     enum class Kind {
