@@ -14,8 +14,11 @@ namespace brixtel {
 namespace {
 
 constexpr std::size_t kEntryCharacters = 256;
-// How long shutting down waits for worker threads that are still busy.
-constexpr std::chrono::milliseconds kWorkerBound{1500};
+// How long shutting down waits for a worker's call back into the program to return.
+constexpr std::chrono::milliseconds kCallBound{500};
+// How long shutting down waits for the Receive threads of closed connections: each comes
+// back from its receive within the poll interval.
+constexpr std::chrono::milliseconds kReceiverBound{4 * kReceivePollMs};
 
 std::int64_t distance_ms(const StatusTime& a, const StatusTime& b) {
     return std::llabs(a.seconds - b.seconds) * 1000 + std::abs(a.milliseconds - b.milliseconds);
@@ -70,7 +73,7 @@ LoopConfiguration::LoopConfiguration(Seat& seat, AnswerPoster& poster, Registry&
 }
 
 LoopConfiguration::~LoopConfiguration() {
-    transport_.stop_workers(kWorkerBound);
+    transport_.shut_out(kCallBound);
 }
 
 void LoopConfiguration::set_port_range(PortRange range) {
@@ -294,6 +297,9 @@ bool LoopConfiguration::save_all() {
 // The program is going away: a socket that will not close or a socket layer that will not
 // clean up is no longer anyone's business, so nothing is shown.
 void LoopConfiguration::shut_down_all(bool clean_up_sockets) {
+    // The workers first: from here on none of them shows a box or touches the program, while
+    // the sockets and the socket layer go away under them.
+    transport_.shut_out(kCallBound);
     for (ConfigurationEntry& entry : entries_) {
         transport_.close_entry(entry.endpoint(), true);
         entry.local_port->store(kNoLocalPort);
@@ -302,10 +308,11 @@ void LoopConfiguration::shut_down_all(bool clean_up_sockets) {
         std::lock_guard hold(lock_);
         entries_.clear();
     }
+    transport_.remove_all_entries();
+    // Their handles closed before the layer goes; a Connect thread is not waited for.
+    transport_.wait_for_receivers(kReceiverBound);
     if (clean_up_sockets)
         transport_.clean_up_socket_layer(true);
-    transport_.remove_all_entries();
-    transport_.stop_workers(kWorkerBound);
 }
 
 bool LoopConfiguration::local_port_in_use(std::uint16_t port) const {

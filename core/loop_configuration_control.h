@@ -11,8 +11,8 @@ class ConfigurationLoopControl : public LoopControl {
 
     LoopEntryList& loop_entries() override { return loops_.loop_entries(); }
     bool simulation_mode() const override { return loops_.transport().simulation_mode(); }
-    int send(LoopEntry& entry, std::wstring_view request) override {
-        return loops_.transport().send(entry, request);
+    int send(Connection& connection, std::wstring_view request) override {
+        return Transport::send(connection, request);
     }
     void reconnect_quietly(const LoopEndpoint& entry) override { loops_.reconnect(entry); }
     void report_status(const LoopEndpoint& entry, bool ok) override {

@@ -185,7 +185,9 @@ class PollCycle {
     CyclePartners partners_;
     LocaleClock& clock_;
     MonitoringFlag monitoring_;
-    std::mutex poll_timer_lock_;
+    // Re-entrant: a tick that shows a modal box runs a nested message loop, in which the link
+    // check may start the Poll timer on the same thread.
+    std::recursive_mutex poll_timer_lock_;
     CycleState state_;
 };
 

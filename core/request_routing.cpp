@@ -49,8 +49,8 @@ std::optional<Route> choose_route(LoopEntryList& entries, const RequestTarget& t
     std::lock_guard guard(entries.lock);
     for (const RoutePass pass : kPasses) {
         for (LoopEntry& entry : entries.entries) {
-            if (entry.receiving && fits(pass, entry, target))
-                return Route{&entry, pass, entry.loop, entry.user_name_feature};
+            if (entry.receiving && entry.connection && fits(pass, entry, target))
+                return Route{entry.connection, pass, entry.loop, entry.user_name_feature};
         }
     }
     return std::nullopt;
@@ -102,7 +102,7 @@ bool RequestRouter::send_request(const RequestTarget& target, const RequestCompo
     const bool is_connstat = text::contains(*request, L"connstat");
     const auto outgoing =
         user_suffix_applies(is_connstat, route->user_name_feature) ? compose(suffix_) : request;
-    if (!outgoing || loops_.send(*route->entry, *outgoing) < 0)
+    if (!outgoing || loops_.send(*route->connection, *outgoing) < 0)
         return false;
     seat_.set_status_text(status_part::kTransmission,
                           route_status_text(route->pass, target, route->entry_loop));

@@ -3,6 +3,7 @@
 // answers its own read requests.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,8 +23,8 @@ class LoopControl {
     virtual LoopEntryList& loop_entries() = 0;
     // True while the configuration is a simulation one (remote port 0): nothing is sent.
     virtual bool simulation_mode() const = 0;
-    // Sends on the entry's socket; bytes sent, or -1.
-    virtual int send(LoopEntry& entry, std::wstring_view request) = 0;
+    // Sends on a connection taken from an entry; bytes sent, or -1 (also once it is closed).
+    virtual int send(Connection& connection, std::wstring_view request) = 0;
     // Closes the entry's connection and starts it again without message boxes.
     virtual void reconnect_quietly(const LoopEndpoint& entry) = 0;
     // A connstat answer's verdict on the entry's Link state.
@@ -58,8 +59,10 @@ struct RequestTarget {
 // Which rule found the entry; it decides the status text.
 enum class RoutePass { SameLoopAndPcu, SameLoop, LoopOne, AnyLoop };
 
+// What a request needs of the entry it goes out on, copied while the Loop list lock is held:
+// the entry itself may be closed or removed the moment the lock is let go.
 struct Route {
-    LoopEntry* entry = nullptr;
+    std::shared_ptr<Connection> connection;
     RoutePass pass = RoutePass::SameLoopAndPcu;
     std::int32_t entry_loop = 0;
     std::int32_t user_name_feature = 0;

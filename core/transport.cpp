@@ -38,6 +38,7 @@ struct Transport::Shared {
     int calls = 0;
     int threads = 0;
     int connecting = 0;
+    int receiving = 0;
     Seat* seat;
     AnswerPoster* poster;
     TransportHooks hooks;
@@ -89,13 +90,21 @@ struct Transport::Shared {
     void thread_started(bool connect) {
         std::lock_guard hold(gate);
         ++threads;
-        connecting += connect ? 1 : 0;
+        (connect ? connecting : receiving) += 1;
     }
     void thread_ended(bool connect) {
         std::lock_guard hold(gate);
         --threads;
-        connecting -= connect ? 1 : 0;
+        (connect ? connecting : receiving) -= 1;
         changed.notify_all();
+    }
+    // Under the Loop list lock: takes the entry's connection out and lets older threads go.
+    std::shared_ptr<Connection> take_connection(LoopEntry& entry) {
+        attempts[&entry] = ++next_attempt;
+        entry.receiving = false;
+        entry.link_ok = false;
+        entry.user_name_feature = 0;
+        return std::move(entry.connection);
     }
 };
 
@@ -239,37 +248,35 @@ BindResult bind_in_range(Shared& shared, net::Socket& socket, std::uint16_t want
     return result;
 }
 
-void receive_loop(std::shared_ptr<Shared> shared, LoopEntry* entry, std::uint64_t attempt,
-                  net::Socket socket) {
+void receive_loop(std::shared_ptr<Shared> shared, std::shared_ptr<Connection> connection) {
     std::vector<char> buffer(kReceiveBufferBytes);
     const std::wstring rx_format(string_text(ids::RxBytes));
     for (;;) {
-        {
-            std::lock_guard hold(shared->list.lock);
-            if (!shared->owns(entry, attempt) || !entry->receiving)
-                break;
-        }
-        int got = net::receive_bytes(socket, buffer.data(), buffer.size());
-        const int failure = got < 0 ? net::last_error() : 0;
-        // A datagram too long for the buffer keeps the part that arrived.
-        if (failure == net::error::MessageSize)
-            got = static_cast<int>(buffer.size());
-        if (got < 0) {
+        const Received got = connection->receive(buffer.data(), buffer.size());
+        if (got.kind == Received::Kind::Closed)
+            break;
+        if (got.kind == Received::Kind::Idle)
+            continue;
+        if (got.kind == Received::Kind::Error) {
             shared->status(StatusTransmission, std::wstring(string_text(ids::Error)));
-            if (failure == net::error::WouldBlock || failure == net::error::ConnectionReset)
+            if (got.error == net::error::ConnectionReset)
                 continue;
             break;
         }
-        shared->status(StatusTransmission, printf_text(rx_format, {std::int64_t{got}}));
-        if (got == 0)
+        shared->status(StatusTransmission, printf_text(rx_format, {std::int64_t{got.bytes}}));
+        if (got.bytes == 0)
             continue;
-        const std::wstring text = to_wide(std::string_view(buffer.data(), got));
+        const std::wstring text = to_wide(std::string_view(buffer.data(), got.bytes));
         const std::uint32_t window = reply_window_of(text).value_or(0);
         shared->call([&](Seat&, AnswerPoster& poster, TransportHooks&) {
             if (poster.is_own_window(window))
                 poster.post_answer(window, text);
         });
     }
+    // The close the main thread asked for happened here; a failure is told as it would be
+    // there.
+    if (const auto failure = connection->deferred_close_error())
+        shared->box(ids::ClientError, ids::CloseSocketError, mb::Ok, {*failure});
     shared->thread_ended(false);
 }
 
@@ -280,24 +287,19 @@ void drop_connection(Shared& shared, LoopEntry* entry, std::uint64_t attempt, bo
         return;
     if (forget_port)
         entry->local_port = kNoLocalPort;
-    entry->socket = 0;
+    entry->connection.reset();
+    entry->receiving = false;
     entry->link_ok = false;
     entry->user_name_feature = 0;
 }
 
-void connect(std::shared_ptr<Shared> shared, const ConnectRequest& request) {
+// `entry` and `attempt` were claimed when the attempt was asked for: a thread that starts late
+// must not take the record from a newer attempt. The record is only ever touched under the
+// Loop list lock and after checking that the attempt still owns it.
+void connect(std::shared_ptr<Shared> shared, const ConnectRequest& request, LoopEntry* entry,
+             std::uint64_t attempt) {
     Shared& s = *shared;
     const LoopEndpoint& endpoint = request.endpoint;
-    LoopEntry* entry = nullptr;
-    std::uint64_t attempt = 0;
-    {
-        std::lock_guard hold(s.list.lock);
-        entry = s.find(endpoint);
-        if (entry) {
-            attempt = ++s.next_attempt;
-            s.attempts[entry] = attempt;
-        }
-    }
     if (!entry) {
         if (!request.quiet)
             s.box(ids::NoLoopConfiguration, ids::CiuMonitoringInformation, mb::IconInformation,
@@ -353,31 +355,32 @@ void connect(std::shared_ptr<Shared> shared, const ConnectRequest& request) {
     }
     if (request.local_port)
         request.local_port->store(bound.port);
+    // From here on the socket belongs to the connection, whoever closes it.
+    const auto connection = std::make_shared<Connection>(socket);
     if (!owned_update([&](LoopEntry& e) {
             e.local_port = bound.port;
-            e.socket = socket;
+            e.connection = connection;
         })) {
-        net::close_socket(socket);
+        connection->close(true);
         return;
     }
-    if (!net::connect_to(socket, remote.address,
-                         static_cast<std::uint16_t>(endpoint.remote_port))) {
+    if (!connection->connect_to(remote.address, static_cast<std::uint16_t>(endpoint.remote_port))) {
         const int failure = net::last_error();
-        if (!request.quiet)
+        if (!request.quiet && !connection->closed())
             s.box(ids::ConnectFailed, ids::NetworkError, mb::Ok,
                   {failure, endpoint.loop, endpoint.pcu, endpoint.host, endpoint.remote_port});
-        net::close_socket(socket);
         drop_connection(s, entry, attempt, false);
+        connection->close(true);
         s.report(endpoint, false);
         return;
     }
     if (!owned_update([](LoopEntry& e) { e.receiving = true; })) {
-        net::close_socket(socket);
+        connection->close(true);
         return;
     }
     s.thread_started(false);
     try {
-        std::thread(receive_loop, shared, entry, attempt, socket).detach();
+        std::thread(receive_loop, shared, connection).detach();
     } catch (const std::system_error&) {
         s.thread_ended(false);
         s.report(endpoint, false);
@@ -396,7 +399,8 @@ Transport::Transport(Seat& seat, AnswerPoster& poster, TransportHooks hooks)
     : shared_(std::make_shared<Shared>(seat, poster, std::move(hooks))) {}
 
 Transport::~Transport() {
-    stop_workers(std::chrono::seconds(2));
+    shut_out(std::chrono::seconds(1));
+    remove_all_entries();
 }
 
 void Transport::set_hooks(TransportHooks hooks) {
@@ -426,16 +430,24 @@ bool Transport::add_entry(const LoopEndpoint& endpoint) {
 }
 
 bool Transport::remove_entry(const LoopEndpoint& endpoint) {
-    std::lock_guard hold(shared_->list.lock);
-    auto& entries = shared_->list.entries;
-    for (auto it = entries.begin(); it != entries.end(); ++it) {
-        if (&*it == shared_->find(endpoint)) {
-            shared_->attempts.erase(&*it);
-            entries.erase(it);
-            return true;
-        }
+    std::shared_ptr<Connection> connection;
+    {
+        std::lock_guard hold(shared_->list.lock);
+        auto& entries = shared_->list.entries;
+        const LoopEntry* found = shared_->find(endpoint);
+        auto it = entries.begin();
+        while (it != entries.end() && &*it != found)
+            ++it;
+        if (it == entries.end())
+            return false;
+        connection = shared_->take_connection(*it);
+        shared_->attempts.erase(&*it);
+        entries.erase(it);
     }
-    return false;
+    // A record going away takes its socket with it.
+    if (connection)
+        connection->close(true);
+    return true;
 }
 
 bool Transport::update_entry(const LoopEndpoint& endpoint,
@@ -449,14 +461,29 @@ bool Transport::update_entry(const LoopEndpoint& endpoint,
 }
 
 bool Transport::start_connection(ConnectRequest request) {
+    LoopEntry* entry = nullptr;
+    std::uint64_t attempt = 0;
+    std::shared_ptr<Connection> previous;
+    {
+        std::lock_guard hold(shared_->list.lock);
+        entry = shared_->find(request.endpoint);
+        if (entry) {
+            // A new attempt replaces whatever an older one left.
+            previous = shared_->take_connection(*entry);
+            attempt = shared_->attempts[entry];
+        }
+    }
+    if (previous)
+        previous->close(true);
     shared_->thread_started(true);
     try {
         std::thread(
-            [](std::shared_ptr<Shared> shared, ConnectRequest request) {
-                connect(shared, request);
+            [](std::shared_ptr<Shared> shared, ConnectRequest request, LoopEntry* entry,
+               std::uint64_t attempt) {
+                connect(shared, request, entry, attempt);
                 shared->thread_ended(true);
             },
-            shared_, std::move(request))
+            shared_, std::move(request), entry, attempt)
             .detach();
     } catch (const std::system_error&) {
         shared_->thread_ended(true);
@@ -465,14 +492,12 @@ bool Transport::start_connection(ConnectRequest request) {
     return true;
 }
 
-int Transport::send(const LoopEntry& entry, std::wstring_view request) {
-    if (!entry.socket)
-        return -1;
-    return net::send_bytes(entry.socket, to_multibyte(request));
+int Transport::send(Connection& connection, std::wstring_view request) {
+    return connection.send(to_multibyte(request));
 }
 
 bool Transport::close_entry(const LoopEndpoint& endpoint, bool quiet) {
-    net::Socket socket = 0;
+    std::shared_ptr<Connection> connection;
     {
         std::lock_guard hold(shared_->list.lock);
         LoopEntry* entry = shared_->find(endpoint);
@@ -483,19 +508,14 @@ bool Transport::close_entry(const LoopEndpoint& endpoint, bool quiet) {
             return false;
         }
         // A Connect thread still working on the record lets it go.
-        shared_->attempts[entry] = ++shared_->next_attempt;
-        if (!entry->socket)
-            return false;
-        entry->receiving = false;
-        socket = entry->socket;
-        entry->socket = 0;
-        entry->link_ok = false;
-        entry->user_name_feature = 0;
+        connection = shared_->take_connection(*entry);
     }
-    net::shutdown_both(socket);
-    if (!net::close_socket(socket) && !quiet)
+    if (!connection)
+        return false;
+    const Closing closing = connection->close(quiet);
+    if (closing.closed_now && closing.error != 0 && !quiet)
         shared_->seat->message_box(ids::ClientError, ids::CloseSocketError, mb::Ok,
-                                   {net::last_error()});
+                                   {closing.error});
     return true;
 }
 
@@ -511,9 +531,18 @@ void Transport::clean_up_socket_layer(bool quiet) {
 }
 
 void Transport::remove_all_entries() {
-    std::lock_guard hold(shared_->list.lock);
-    shared_->attempts.clear();
-    shared_->list.entries.clear();
+    std::vector<std::shared_ptr<Connection>> connections;
+    {
+        std::lock_guard hold(shared_->list.lock);
+        for (LoopEntry& entry : shared_->list.entries)
+            connections.push_back(shared_->take_connection(entry));
+        shared_->attempts.clear();
+        shared_->list.entries.clear();
+    }
+    for (const auto& connection : connections) {
+        if (connection)
+            connection->close(true);
+    }
 }
 
 bool Transport::simulation_mode() const {
@@ -529,11 +558,22 @@ bool Transport::wait_for_connects(std::chrono::milliseconds bound) {
     return shared_->changed.wait_for(hold, bound, [&] { return shared_->connecting == 0; });
 }
 
-bool Transport::stop_workers(std::chrono::milliseconds bound) {
+bool Transport::wait_for_receivers(std::chrono::milliseconds bound) {
+    std::unique_lock hold(shared_->gate);
+    return shared_->changed.wait_for(hold, bound, [&] { return shared_->receiving == 0; });
+}
+
+bool Transport::shut_out(std::chrono::milliseconds bound) {
     std::unique_lock hold(shared_->gate);
     shared_->open = false;
-    return shared_->changed.wait_for(hold, bound,
-                                     [&] { return shared_->calls == 0 && shared_->threads == 0; });
+    return shared_->changed.wait_for(hold, bound, [&] { return shared_->calls == 0; });
+}
+
+bool Transport::stop_workers(std::chrono::milliseconds bound) {
+    const auto until = std::chrono::steady_clock::now() + bound;
+    shut_out(bound);
+    std::unique_lock hold(shared_->gate);
+    return shared_->changed.wait_until(hold, until, [&] { return shared_->threads == 0; });
 }
 
 } // namespace brixtel

@@ -4,8 +4,10 @@
 // Receive thread that hands each datagram to the window its first token names.
 //
 // Worker threads reach the program only through the Seat, the AnswerPoster and the hooks, and
-// only until stop_workers(); the Seat and the poster must therefore be safe to call from any
-// thread.
+// only until shut_out(); the Seat and the poster must therefore be safe to call from any thread
+// and must never wait for the main thread. After shut_out() the threads touch nothing but the
+// transport's own shared state, which lives until the last of them ends, so the program need
+// not wait for a Connect thread that hangs in a name lookup.
 #include "core/loop_entry.h"
 #include "core/server_requests.h"
 #include "platform/net.h"
@@ -95,7 +97,7 @@ class Transport {
     // Starts a Connect thread; the outcome arrives through the record and report_status.
     bool start_connection(ConnectRequest request);
     // The request in the OEM code page, without terminator; bytes sent or -1.
-    int send(const LoopEntry& entry, std::wstring_view request);
+    static int send(Connection& connection, std::wstring_view request);
     // Closes the entry's socket; false when there was none (or it was the simulation entry).
     // A failed close shows message 11 unless quiet: the program's own shut-down tells nobody.
     bool close_entry(const LoopEndpoint& endpoint, bool quiet);
@@ -111,9 +113,14 @@ class Transport {
     // asked; a name that does not resolve is not found, with last error 10108.
     HostLookup look_up(std::wstring_view host);
 
-    // Waits until no Connect thread runs (tests, and before shutting down).
+    // Waits until no Connect thread runs (tests).
     bool wait_for_connects(std::chrono::milliseconds bound);
-    // From now on worker threads call nothing back; waits up to `bound` for them to end.
+    // Waits until no Receive thread runs: their sockets are closed by then.
+    bool wait_for_receivers(std::chrono::milliseconds bound);
+    // From now on worker threads call nothing back; waits up to `bound` for the calls already
+    // under way (never for the threads themselves).
+    bool shut_out(std::chrono::milliseconds bound);
+    // shut_out, then waits up to `bound` for every worker thread to end (tests).
     bool stop_workers(std::chrono::milliseconds bound);
 
     struct Shared;

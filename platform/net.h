@@ -24,6 +24,7 @@ inline constexpr int AddressNotAvailable = 10049;
 inline constexpr int NetworkUnreachable = 10051;
 inline constexpr int ConnectionReset = 10054;
 inline constexpr int NotConnected = 10057;
+inline constexpr int TimedOut = 10060;
 inline constexpr int HostUnreachable = 10065;
 inline constexpr int NotInitialised = 10093;
 inline constexpr int ServiceNotFound = 10108; // the name was not found
@@ -59,6 +60,11 @@ int send_bytes(Socket socket, std::string_view bytes);
 // One datagram into the buffer; the byte count, or -1. A datagram longer than the buffer
 // gives -1 with MessageSize and the buffer filled with its beginning.
 int receive_bytes(Socket socket, char* buffer, std::size_t size);
+// Makes a blocking receive give up after `milliseconds` (WouldBlock or TimedOut).
+bool set_receive_timeout(Socket socket, unsigned milliseconds);
+// For an unconnected socket: one datagram and the port it came from (IPv4), or -1.
+int receive_from(Socket socket, char* buffer, std::size_t size, std::uint16_t* port);
+int send_to(Socket socket, std::uint32_t address, std::uint16_t port, std::string_view bytes);
 void shutdown_both(Socket socket);
 bool close_socket(Socket socket);
 

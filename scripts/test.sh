@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native unit tests (plain and under the address
-# and undefined-behaviour sanitizers) and the end-to-end suite of Brixtel.exe under Wine.
+# Builds everything and runs every test: the native unit tests (plain, under the address and
+# undefined-behaviour sanitizers, and under the thread sanitizer) and the end-to-end suite of
+# Brixtel.exe under Wine.
 set -uo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
@@ -69,6 +70,7 @@ end_to_end_tests() {
 
 unit_tests native
 unit_tests native-sanitize
+unit_tests native-tsan
 end_to_end_tests
 
 echo

@@ -9,6 +9,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -166,6 +167,42 @@ int receive_bytes(Socket socket, char* buffer, std::size_t size) {
         return -1;
     }
     return static_cast<int>(got);
+}
+
+int receive_from(Socket socket, char* buffer, std::size_t size, std::uint16_t* port) {
+    sockaddr_in from{};
+    socklen_t length = sizeof from;
+    const ssize_t got = ::recvfrom(descriptor(socket), buffer, size, 0,
+                                   reinterpret_cast<sockaddr*>(&from), &length);
+    if (got < 0) {
+        keep_errno();
+        return -1;
+    }
+    if (port)
+        *port = ntohs(from.sin_port);
+    return static_cast<int>(got);
+}
+
+int send_to(Socket socket, std::uint32_t address, std::uint16_t port, std::string_view bytes) {
+    const sockaddr_in target = ipv4(address, port);
+    const ssize_t sent = ::sendto(descriptor(socket), bytes.data(), bytes.size(), 0,
+                                  reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    if (sent < 0) {
+        keep_errno();
+        return -1;
+    }
+    return static_cast<int>(sent);
+}
+
+bool set_receive_timeout(Socket socket, unsigned milliseconds) {
+    timeval wait{};
+    wait.tv_sec = static_cast<time_t>(milliseconds / 1000);
+    wait.tv_usec = static_cast<suseconds_t>((milliseconds % 1000) * 1000);
+    if (::setsockopt(descriptor(socket), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait) != 0) {
+        keep_errno();
+        return false;
+    }
+    return true;
 }
 
 void shutdown_both(Socket socket) {

@@ -100,6 +100,31 @@ int receive_bytes(Socket socket, char* buffer, std::size_t size) {
     return got == SOCKET_ERROR ? -1 : got;
 }
 
+int receive_from(Socket socket, char* buffer, std::size_t size, std::uint16_t* port) {
+    sockaddr_in from{};
+    int length = sizeof from;
+    const int got = ::recvfrom(handle(socket), buffer, static_cast<int>(size), 0,
+                               reinterpret_cast<sockaddr*>(&from), &length);
+    if (got == SOCKET_ERROR)
+        return -1;
+    if (port)
+        *port = ntohs(from.sin_port);
+    return got;
+}
+
+int send_to(Socket socket, std::uint32_t address, std::uint16_t port, std::string_view bytes) {
+    const sockaddr_in target = ipv4(address, port);
+    const int sent = ::sendto(handle(socket), bytes.data(), static_cast<int>(bytes.size()), 0,
+                              reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    return sent == SOCKET_ERROR ? -1 : sent;
+}
+
+bool set_receive_timeout(Socket socket, unsigned milliseconds) {
+    const DWORD wait = milliseconds;
+    return ::setsockopt(handle(socket), SOL_SOCKET, SO_RCVTIMEO,
+                        reinterpret_cast<const char*>(&wait), sizeof wait) == 0;
+}
+
 void shutdown_both(Socket socket) {
     ::shutdown(handle(socket), SD_BOTH);
 }

@@ -65,6 +65,9 @@ struct App {
     UINT xltable_format = 0;
     // What SetTimer gave for timers 1 to 4; 0 while a timer is not running.
     std::array<UINT_PTR, 4> timers{};
+    // Answers on their way to the main window from other threads; before everything that
+    // posts them.
+    PostedTexts posted_texts;
     Settings settings;
     WindowMetrics metrics;
     StatusBar status_bar;
@@ -80,7 +83,7 @@ struct App {
 
     // Monitoring: the loops and their connections, the points, the poll cycle's records.
     // Declared after the seat and the registry, which the connection threads use.
-    WindowAnswerPoster answer_poster;
+    WindowAnswerPoster answer_poster{posted_texts};
     LoopConfiguration loops{seat, answer_poster, registry};
     ConfigurationLoopControl loop_control{loops};
     PointTable points;

@@ -93,11 +93,11 @@ void on_timer(App& app, UINT_PTR timer) {
     }
 }
 
-// An answer posted by a Receive thread (or by the program itself in Simulation mode); the
-// window owns the text from here on.
+// An answer posted by a Receive thread (or by the program itself in Simulation mode); a
+// WM_USER that carries no text of ours is ignored.
 void on_answer(App& app, LPARAM text) {
-    const std::wstring answer = take_answer_text(text);
-    app.cycle.answer_arrived(text ? answer.c_str() : nullptr);
+    const std::optional<std::wstring> answer = app.posted_texts.take(text);
+    app.cycle.answer_arrived(answer ? answer->c_str() : nullptr);
 }
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

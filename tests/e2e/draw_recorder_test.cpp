@@ -17,10 +17,7 @@ namespace {
 namespace fixture = draw_fixture;
 
 std::wstring fixture_path() {
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-    path.erase(path.find_last_of(L"\\/") + 1);
-    return path + L"draw_fixture.exe";
+    return suite_file(L"draw_fixture.exe");
 }
 
 class DrawRecorderTest : public ::testing::Test {

@@ -80,12 +80,7 @@ class CapitalsEditor {
     }
 
   private:
-    static std::wstring stand_in() {
-        wchar_t suite[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, suite, MAX_PATH);
-        const std::wstring path(suite);
-        return path.substr(0, path.find_last_of(L'\\') + 1) + L"regedit_capitals.exe";
-    }
+    static std::wstring stand_in() { return suite_file(L"regedit_capitals.exe"); }
 
     // The stand-in may still be running if the test ended early; retry until it has ended.
     void restore() {

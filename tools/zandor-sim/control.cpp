@@ -106,6 +106,14 @@ ControlOutcome apply_control(std::string_view command, Responder& responder) {
     }
     if (word == "cancel")
         return cancel(rest, behaviour);
+    if (word == "flood") {
+        const auto rate = decimal_of(rest);
+        if (!rate || *rate < 0 || *rate > kMaxFloodPerSecond)
+            return refused("flood takes datagrams per second from 0 to " +
+                           std::to_string(kMaxFloodPerSecond));
+        behaviour.flood_per_second = *rate;
+        return ok("flood " + std::to_string(*rate));
+    }
     if (word == "set")
         return set_entry(rest, responder.plant());
     if (word == "count")

@@ -12,6 +12,9 @@ namespace brixtel::zandor {
 // What the server itself must do after a command (the rest is applied to the responder).
 enum class ServerAction { None, CancelNow, Count, Stop };
 
+// The most datagrams per second and client a flood sends.
+inline constexpr int kMaxFloodPerSecond = 100000;
+
 struct ControlOutcome {
     std::string reply;
     ServerAction action = ServerAction::None;
@@ -25,6 +28,7 @@ struct ControlOutcome {
 //   drop <share 0..1>, delay <ms>
 //   cancel [<n>]                  -> the next n (1) read requests are answered "0 cancel"
 //   cancel now                    -> each client gets a cancel at once
+//   flood <n>                     -> each client gets its latest answer n times a second
 //   set <plant line>              -> a plant entry that goes before all others
 //   count                         -> OK <requests recorded>
 //   stop                          -> the server ends

@@ -24,7 +24,8 @@ struct Behaviour {
     bool silent_connstat = false; // answers everything but connstat
     double drop_share = 0;        // 0..1 of the answers that would go out are lost
     int delay_ms = 0;
-    int cancels_pending = 0; // the next read requests are answered "0 cancel"
+    int cancels_pending = 0;  // the next read requests are answered "0 cancel"
+    int flood_per_second = 0; // each client's latest answer again, this often, unasked
 };
 
 // Deterministic for a seed on every platform (unlike the standard distributions).

@@ -15,6 +15,8 @@ namespace {
 constexpr auto kRound = std::chrono::milliseconds(100);
 // Datagrams read from one socket per round, so one busy client cannot starve the others.
 constexpr int kBurst = 256;
+// How often the loop wakes while a flood runs.
+constexpr auto kFloodRound = std::chrono::milliseconds(1);
 
 uint64_t key_of(Endpoint endpoint) {
     return (uint64_t(endpoint.address) << 16) | endpoint.port;
@@ -128,7 +130,7 @@ void Server::run(const std::atomic<bool>* stop) {
             say(options_.verbose, "time limit reached");
             break;
         }
-        auto wake = std::min(now + kRound, deadline);
+        auto wake = std::min(now + (flood_rate_ > 0 ? kFloodRound : kRound), deadline);
         for (const PendingAnswer& answer : pending_)
             wake = std::min(wake, answer.due);
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - now);
@@ -145,6 +147,7 @@ void Server::run(const std::atomic<bool>* stop) {
             }
         }
         send_due(Clock::now());
+        flood(Clock::now());
     }
 }
 
@@ -173,6 +176,7 @@ void Server::serve(size_t socket, const Datagram& datagram) {
     say(options_.verbose, "<- " + text);
     if (!reply.datagram)
         return;
+    answers_[{socket, key_of(datagram.source)}] = {datagram.source, *reply.datagram};
     pending_.push_back({Clock::now() + std::chrono::milliseconds(delay), socket, datagram.source,
                         std::move(*reply.datagram)});
 }
@@ -199,6 +203,24 @@ void Server::obey(const Datagram& datagram) {
 void Server::send_cancels() {
     for (const auto& [key, client] : clients_)
         send(key.first, client.first, cancel_answer(client.second));
+}
+
+void Server::flood(Clock::time_point now) {
+    const int rate = responder_.behaviour().flood_per_second;
+    if (rate != flood_rate_) {
+        flood_rate_ = rate;
+        flood_started_ = now;
+        flood_sent_ = 0;
+    }
+    if (rate <= 0 || answers_.empty())
+        return;
+    const double elapsed = std::chrono::duration<double>(now - flood_started_).count();
+    const long due = std::min<long>(static_cast<long>(elapsed * rate) - flood_sent_, kBurst);
+    for (long i = 0; i < due; ++i) {
+        for (const auto& [key, answer] : answers_)
+            sockets_[key.first].send_to(answer.second, answer.first);
+    }
+    flood_sent_ += std::max<long>(due, 0);
 }
 
 void Server::send_due(Clock::time_point now) {

@@ -43,6 +43,8 @@ class Server {
     void serve(size_t socket, const Datagram& datagram);
     void obey(const Datagram& datagram);
     void send_cancels();
+    // Sends what the flood rate makes due since the flood began.
+    void flood(Clock::time_point now);
     void send_due(Clock::time_point now);
     void send(size_t socket, Endpoint to, const std::string& datagram);
     double plant_seconds() const;
@@ -63,6 +65,11 @@ class Server {
     std::vector<PendingAnswer> pending_;
     // Latest read request line of each client, by serving socket and client address.
     std::map<std::pair<size_t, uint64_t>, std::pair<Endpoint, std::string>> clients_;
+    // Latest answer sent to each client, by serving socket and client address.
+    std::map<std::pair<size_t, uint64_t>, std::pair<Endpoint, std::string>> answers_;
+    int flood_rate_ = 0;
+    Clock::time_point flood_started_;
+    long flood_sent_ = 0;
 };
 
 } // namespace brixtel::zandor

@@ -45,6 +45,13 @@ std::wstring program_path() {
     return path ? std::wstring(path) : std::wstring();
 }
 
+std::wstring suite_file(std::wstring_view name) {
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+    path.erase(path.find_last_of(L"\\/") + 1);
+    return path + std::wstring(name);
+}
+
 int end_processes_named(std::wstring_view executable) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)

@@ -22,6 +22,9 @@ inline constexpr wchar_t kStatusBarClass[] = L"msctls_statusbar32";
 // The program under test: BRIXTEL_EXE, a Windows path (the runner sets it).
 std::wstring program_path();
 
+// A file in the suite's own folder (stand-ins, fixtures and the hook DLL sit there).
+std::wstring suite_file(std::wstring_view name);
+
 // Ends every process with this executable name (any case); returns how many were ended.
 int end_processes_named(std::wstring_view executable);
 

@@ -1,5 +1,7 @@
 #include "tests/e2e/driver/program_hook.h"
 
+#include "tests/e2e/driver/brixtel_process.h"
+
 #include "tests/e2e/driver/window_query.h"
 #include "tests/e2e/hook/menu_wire.h"
 
@@ -16,11 +18,7 @@ namespace {
 std::wstring hook_path() {
     if (const wchar_t* path = _wgetenv(L"BRIXTEL_E2E_HOOK"); path && *path)
         return path;
-    std::wstring path(MAX_PATH, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), MAX_PATH);
-    path.resize(length);
-    path.erase(path.find_last_of(L"\\/") + 1);
-    return path + L"brixtel_e2e_hook.dll";
+    return suite_file(L"brixtel_e2e_hook.dll");
 }
 
 HMODULE hook_module() {

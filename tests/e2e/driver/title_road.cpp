@@ -1,5 +1,7 @@
 #include "tests/e2e/driver/title_road.h"
 
+#include "tests/e2e/driver/brixtel_process.h"
+
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
@@ -9,12 +11,6 @@
 
 namespace brixtel::e2e {
 namespace {
-
-std::filesystem::path suite_folder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path();
-}
 
 std::filesystem::path system_folder() {
     wchar_t folder[MAX_PATH] = {};
@@ -58,7 +54,7 @@ StagedTitleLibrary::~StagedTitleLibrary() {
 
 ::testing::AssertionResult StagedTitleLibrary::install() const {
     std::error_code failed;
-    std::filesystem::copy_file(suite_folder() / L"MVCL14N.dll", target_,
+    std::filesystem::copy_file(suite_file(L"MVCL14N.dll"), target_,
                                std::filesystem::copy_options::overwrite_existing, failed);
     if (failed)
         return ::testing::AssertionFailure()

@@ -17,7 +17,7 @@ namespace brixtel::testing {
 class FakeLoops : public LoopControl {
   public:
     struct Sent {
-        const LoopEntry* entry;
+        const Connection* connection; // each entry made by add() has its own
         std::wstring text;
     };
 
@@ -39,13 +39,14 @@ class FakeLoops : public LoopControl {
         e.receiving = true;
         e.link_ok = link_ok;
         e.local_port = 5100;
+        e.connection = std::make_shared<Connection>(0);
         return e;
     }
 
     LoopEntryList& loop_entries() override { return list; }
     bool simulation_mode() const override { return simulation; }
-    int send(LoopEntry& entry, std::wstring_view request) override {
-        sent.push_back({&entry, std::wstring(request)});
+    int send(Connection& connection, std::wstring_view request) override {
+        sent.push_back({&connection, std::wstring(request)});
         return send_result;
     }
     void reconnect_quietly(const LoopEndpoint& entry) override { reconnected.push_back(entry); }

@@ -39,11 +39,11 @@ class RoutingTest : public ::testing::TestWithParam<RouteCase> {};
 TEST_P(RoutingTest, PassesAreTriedInOrder) {
     const RouteCase& c = GetParam();
     FakeLoops loops;
-    std::vector<const LoopEntry*> made;
+    std::vector<const Connection*> made;
     for (const EntryShape& shape : c.entries) {
         LoopEntry& e = loops.add(shape.loop, shape.pcu, shape.link_ok, shape.host);
         e.receiving = shape.receiving;
-        made.push_back(&e);
+        made.push_back(e.connection.get());
     }
     FakeWindow window;
     FakeSeat seat;
@@ -56,7 +56,7 @@ TEST_P(RoutingTest, PassesAreTriedInOrder) {
     EXPECT_EQ(sent, c.expected_entry >= 0);
     if (c.expected_entry >= 0) {
         ASSERT_EQ(loops.sent.size(), 1u);
-        EXPECT_EQ(loops.sent[0].entry, made[c.expected_entry]);
+        EXPECT_EQ(loops.sent[0].connection, made[c.expected_entry]);
     } else {
         EXPECT_TRUE(loops.sent.empty());
     }

@@ -62,11 +62,16 @@ class TransportTest : public ::testing::Test {
         EXPECT_TRUE(loops.transport().wait_for_connects(std::chrono::seconds(10)));
         return entry;
     }
+    // The first entry's connection, as a request takes it.
+    std::shared_ptr<Connection> first_connection() {
+        std::lock_guard hold(loops.loop_entries().lock);
+        return loops.loop_entries().entries.front().connection;
+    }
     LoopEntry twin(const ConfigurationEntry& entry) {
         LoopEntry copy;
         loops.transport().update_entry(entry.endpoint(), [&](LoopEntry& e) {
             copy.local_port = e.local_port;
-            copy.socket = e.socket;
+            copy.connection = e.connection;
             copy.receiving = e.receiving;
             copy.link_ok = e.link_ok;
             copy.last_lookup_error = e.last_lookup_error;
@@ -119,18 +124,14 @@ TEST_F(TransportTest, ConnectsBindsTheFirstFreePortAndSendsTheFirstRequests) {
     const LoopEntry record = twin(entry);
     EXPECT_EQ(record.local_port, 47210);
     EXPECT_TRUE(record.receiving);
-    EXPECT_NE(record.socket, 0u);
+    EXPECT_TRUE(record.connection);
     EXPECT_EQ(record.last_lookup_error, 0u);
     EXPECT_EQ(first_request_count(), 1u);
     EXPECT_TRUE(box_texts().empty());
 
     // Requests leave in the OEM code page without terminator.
     ASSERT_TRUE(server.talk_to(47210));
-    {
-        std::lock_guard hold(loops.loop_entries().lock);
-        EXPECT_EQ(loops.transport().send(loops.loop_entries().entries.front(), L"0001BEEF,47201 x"),
-                  16);
-    }
+    EXPECT_EQ(Transport::send(*first_connection(), L"0001BEEF,47201 x"), 16);
     EXPECT_EQ(server.receive(), "0001BEEF,47201 x");
 }
 
@@ -170,10 +171,7 @@ TEST_F(TransportTest, ReceiveThreadPostsToOwnWindowsOnlyAndCountsEveryDatagram) 
 TEST_F(TransportTest, AnUnreachableServerPortDoesNotEndTheReceiveThread) {
     loops.set_port_range({47230, 47239});
     connect(1, L"127.0.0.1", 47203); // nobody listens there yet
-    {
-        std::lock_guard hold(loops.loop_entries().lock);
-        loops.transport().send(loops.loop_entries().entries.front(), L"0001BEEF,47203 connstat");
-    }
+    Transport::send(*first_connection(), L"0001BEEF,47203 connstat");
     ASSERT_TRUE(eventually([&] {
         const auto texts = seat.texts_of(4);
         return !texts.empty() && texts.back() == L"Error";
@@ -228,7 +226,7 @@ TEST_F(TransportTest, LocalZandorOnTheOnlyPortGivesTheClashMessageUnlessQuiet) {
         shown = boxes.size();
         const LoopEntry record = twin(entry);
         EXPECT_EQ(record.local_port, kNoLocalPort);
-        EXPECT_EQ(record.socket, 0u);
+        EXPECT_FALSE(record.connection);
         EXPECT_FALSE(record.receiving);
         EXPECT_FALSE(entry.link_ok);
     }
@@ -263,7 +261,7 @@ TEST_F(TransportTest, RemotePortZeroIsSimulationWithoutSocket) {
     EXPECT_TRUE(loops.transport().simulation_mode());
     EXPECT_TRUE(entry.link_ok);
     EXPECT_TRUE(twin(entry).link_ok);
-    EXPECT_EQ(twin(entry).socket, 0u);
+    EXPECT_FALSE(twin(entry).connection);
     EXPECT_EQ(seat.texts_of(5).back(), string_text(ids::DemoConfigurationInUse));
     // Closing the simulation entry leaves Simulation mode.
     EXPECT_FALSE(loops.transport().close_entry(entry.endpoint(), false));
@@ -289,7 +287,7 @@ TEST_F(TransportTest, ClosingAnEntryReleasesItsPortForTheNextAttempt) {
     EXPECT_TRUE(loops.transport().close_entry(entry.endpoint(), false));
     EXPECT_FALSE(loops.transport().close_entry(entry.endpoint(), false)); // no socket any more
     const LoopEntry record = twin(entry);
-    EXPECT_EQ(record.socket, 0u);
+    EXPECT_FALSE(record.connection);
     EXPECT_FALSE(record.receiving);
 
     // A reconnect asks for the port it had, which is free again once the Receive thread has
@@ -303,7 +301,7 @@ TEST_F(TransportTest, ClosingAnEntryReleasesItsPortForTheNextAttempt) {
 }
 
 // A handle no socket has, so closing it fails.
-constexpr SocketHandle kStaleSocket = 0x7FFFFFFF;
+constexpr net::Socket kStaleSocket = 0x7FFFFFFF;
 
 // The Live Loop Setup's closes tell the user; the program's own shut-down tells nobody.
 TEST_F(TransportTest, FailedCloseAndCleanUpAreShownUnlessQuiet) {
@@ -343,8 +341,9 @@ TEST_F(TransportTest, FailedCloseAndCleanUpAreShownUnlessQuiet) {
         ConfigurationEntry& entry = config.add_entry(3, -1, L"zandor.invalid", 47280);
         config.start_entry(entry, true);
         ASSERT_TRUE(config.transport().wait_for_connects(std::chrono::seconds(5)));
-        config.transport().update_entry(entry.endpoint(),
-                                        [](LoopEntry& e) { e.socket = kStaleSocket; });
+        config.transport().update_entry(entry.endpoint(), [](LoopEntry& e) {
+            e.connection = std::make_shared<Connection>(kStaleSocket);
+        });
 
         c.work(config, entry.endpoint());
         std::vector<std::pair<StringId, StringId>> shown;

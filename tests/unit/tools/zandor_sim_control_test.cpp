@@ -17,7 +17,7 @@ struct ControlCase {
 bool unchanged(const Behaviour& b) {
     return !b.silent && !b.silent_connstat && b.connstat == ReplyMode::Success &&
            b.username == ReplyMode::Success && b.drop_share == 0 && b.delay_ms == 0 &&
-           b.cancels_pending == 0;
+           b.cancels_pending == 0 && b.flood_per_second == 0;
 }
 
 class ControlCommands : public ::testing::TestWithParam<ControlCase> {};
@@ -54,6 +54,12 @@ INSTANTIATE_TEST_SUITE_P(
                     unchanged},
         ControlCase{"drop nan", "ERROR drop takes a share from 0 to 1", ServerAction::None,
                     unchanged},
+        ControlCase{"flood 5000", "OK flood 5000", ServerAction::None,
+                    [](const Behaviour& b) { return b.flood_per_second == 5000; }},
+        ControlCase{"flood 100001", "ERROR flood takes datagrams per second from 0 to 100000",
+                    ServerAction::None, unchanged},
+        ControlCase{"flood fast", "ERROR flood takes datagrams per second from 0 to 100000",
+                    ServerAction::None, unchanged},
         ControlCase{"delay 250", "OK delay 250", ServerAction::None,
                     [](const Behaviour& b) { return b.delay_ms == 250; }},
         ControlCase{"delay -1", "ERROR delay takes milliseconds from 0 to 60000",
