@@ -1,5 +1,7 @@
 #include "shell/win/app.h"
 
+#include "tags/tag_lookup.h"
+
 namespace brixtel::win {
 
 std::wstring logged_on_user_name() {
@@ -9,6 +11,14 @@ std::wstring logged_on_user_name() {
     if (!GetUserNameW(name, &size))
         return {};
     return name;
+}
+
+std::optional<BlockAddress> App::tag_address(std::wstring_view tag) const {
+    const std::vector<TagRecord> found = look_up_by_tag_name(databases.index(), tag);
+    if (found.empty())
+        return std::nullopt;
+    const TagRecord& first = found.front();
+    return BlockAddress{first.loop, first.pcu, first.module, first.block};
 }
 
 bool start_window_timer(App& app, UINT_PTR timer, UINT period_ms) {

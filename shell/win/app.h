@@ -61,7 +61,7 @@ struct App {
     HINSTANCE instance = nullptr;
     HWND main_window = nullptr;
     ATOM window_class = 0;
-    DdeInstance dde;
+    DdemlLibrary dde; // before everything that holds DDE string handles
     UINT xltable_format = 0;
     // What SetTimer gave for timers 1 to 4; 0 while a timer is not running.
     std::array<UINT_PTR, 4> timers{};
@@ -86,7 +86,8 @@ struct App {
     WindowAnswerPoster answer_poster{posted_texts};
     LoopConfiguration loops{seat, answer_poster, registry};
     ConfigurationLoopControl loop_control{loops};
-    PointTable points;
+    // A point that goes frees the DDE string handles it kept.
+    PointTable points{[this](DdeHandle name) { dde.free_string(name); }};
     SnapshotList snapshots;
     MainReplyWindow reply_window{*this};
     RequestRouter router{loop_control, reply_window, seat, logged_on_user_name()};
@@ -96,11 +97,15 @@ struct App {
     WindowCycleView cycle_view{*this};
     WindowCycleTimers cycle_timers{*this};
     NullCycleLog cycle_log;
-    NullCycleDde cycle_dde;
+    DdeServer dde_server{dde, points, [this](bool on) { cycle.set_dde_demand(on); },
+                         [this](std::wstring_view tag) { return tag_address(tag); }};
     PollCycle cycle{points, snapshots,
                     router, loop_control,
-                    seat,   CyclePartners{cycle_view, cycle_log, cycle_dde, cycle_timers},
+                    seat,   CyclePartners{cycle_view, cycle_log, dde_server, cycle_timers},
                     clock};
+
+    // The address of the first record with this tag name, for a DDE link named by a tag.
+    std::optional<BlockAddress> tag_address(std::wstring_view tag) const;
 };
 
 // Starts (or restarts) one of the Main window's timers and keeps its identifier.

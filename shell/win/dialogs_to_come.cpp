@@ -38,8 +38,5 @@ void stop_logging_for_exit(App&) {}
 
 void synchronized_clock_tick(App&) {}
 
-void register_dde_service(App&) {}
-
-void unregister_dde_service(App&) {}
 
 } // namespace brixtel::win

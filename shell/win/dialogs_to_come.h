@@ -1,8 +1,8 @@
 #pragma once
 // The dialogs and steps of commands whose work arrives with later changes: the Live Loop
 // Setup, the tag database and tag list dialogs, logging and its options, the synchronized
-// start and the DDE service. Each does, until it is built, what its dialog does when the
-// user cancels it, so the commands around them already behave as they will.
+// start. Each does, until it is built, what its dialog does when the user cancels it, so the
+// commands around them already behave as they will.
 #include "shell/win/app.h"
 
 namespace brixtel::win {
@@ -40,8 +40,5 @@ void stop_logging_for_exit(App& app);
 
 // Timer 4: the synchronized start and stop clock.
 void synchronized_clock_tick(App& app);
-// The DDE service name, registered at start-up and withdrawn when the window goes.
-void register_dde_service(App& app);
-void unregister_dde_service(App& app);
 
 } // namespace brixtel::win

@@ -61,7 +61,7 @@ void on_destroy(App& app) {
     free_lists(app);
     for (UINT_PTR timer : {kPollTimer, kConnstatTimer, kLinkCheckTimer, kSyncClockTimer})
         stop_window_timer(app, timer);
-    unregister_dde_service(app);
+    app.dde_server.unregister_service();
     PostQuitMessage(0);
 }
 
@@ -136,7 +136,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         on_answer(app, lparam);
         return 0;
     case WM_USER + 1:
-        register_dde_service(app);
+        app.dde_server.register_service();
         return 0;
     case kStatusTextMessage:
         app.status_bar.take_handed_over();

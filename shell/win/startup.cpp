@@ -100,8 +100,9 @@ int message_loop() {
 
 // DDE comes right after the window: without it the program does not run.
 bool open_dde(App& app) {
-    if (app.dde.initialize()) {
+    if (app.dde.initialize(app.dde_server)) {
         app.xltable_format = register_xltable_format();
+        app.dde_server.set_xltable_format(app.xltable_format);
         return true;
     }
     formatted_caption_box(app.main_window, ids::ClientInitializationFailed, ids::PlainInsert,
