@@ -231,8 +231,8 @@ int run(const Options& options) {
     std::string reason;
     std::unique_ptr<DdeConversation> conversation = connect_within(client, options, &reason);
     if (!conversation) {
-        say("ERROR could not connect to " + where + " within " +
-            std::to_string(options.connect_seconds) + " s: " + reason);
+        // The reason reads "could not connect to <service>|<topic>: <why>".
+        say("ERROR " + reason + " (tried for " + std::to_string(options.connect_seconds) + " s)");
         return 1;
     }
     say("CONNECTED " + where);
