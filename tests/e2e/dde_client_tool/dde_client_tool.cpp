@@ -13,7 +13,8 @@
 // when every link started and stopped and the conversation held; 1 when it could not connect;
 // 2 for a bad command line; 3 for failed link starts or stops or a conversation the server
 // ended. Text links are the default: under Wine the stop of an XlTable link never reaches the
-// server, which would leave its point behind.
+// server, which would leave its point behind. Under Wine two clients should not link the same
+// items either (--first-block sets them apart): DDEML then loses item names between processes.
 #include "tests/e2e/driver/dde_client.h"
 #include "tests/e2e/driver/window_query.h"
 
@@ -231,8 +232,8 @@ int run(const Options& options) {
     std::string reason;
     std::unique_ptr<DdeConversation> conversation = connect_within(client, options, &reason);
     if (!conversation) {
-        say("ERROR could not connect to " + where + " within " +
-            std::to_string(options.connect_seconds) + " s: " + reason);
+        // The reason reads "could not connect to <service>|<topic>: <why>".
+        say("ERROR " + reason + " (tried for " + std::to_string(options.connect_seconds) + " s)");
         return 1;
     }
     say("CONNECTED " + where);

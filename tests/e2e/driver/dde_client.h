@@ -105,7 +105,10 @@ class DdeConversation {
     // abandoned.
     DdeReply request(std::wstring_view item, UINT format, Millis bound = kTransactionBound);
     // The same without waiting (TIMEOUT_ASYNC): the transaction's identifier, or nothing when
-    // DDEML refused to start it. Its answer is kept until taken with completion().
+    // DDEML refused to start it. Its answer is kept until taken with completion(). Under Wine
+    // a conversation matches answers to its oldest transaction only, so send nothing else on
+    // it until the answer is taken (use another client's conversation meanwhile); and a server
+    // that holds a request back holds every later transaction of that conversation too.
     std::optional<DWORD> request_async(std::wstring_view item, UINT format);
     // The answer of an asynchronous transaction if it has come; pumps pending messages first.
     std::optional<DdeReply> completion(DWORD transaction);
