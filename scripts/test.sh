@@ -54,6 +54,32 @@ unit_tests() {
     fi
 }
 
+# The thread sanitizer watches the suites whose code runs worker threads: the transport and
+# the poll cycle (core), and the Zandor simulator's loopback tests.
+thread_sanitizer_tests() {
+    local preset=native-tsan suite status_before=$status
+    echo "== unit tests ($preset: the threaded suites)"
+    if ! cmake --preset "$preset" >/dev/null ||
+        ! cmake --build --preset "$preset" -j2 --target core_tests zandor_sim_tests; then
+        echo "build failed ($preset)"
+        status=1
+        failed=$((failed + 1))
+        return
+    fi
+    for suite in tests/unit/core/core_tests tests/unit/tools/zandor_sim_tests; do
+        local log="build/logs/unit-$preset-$(basename "$suite").log"
+        if TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+            "build/$preset/$suite" >"$log" 2>&1; then
+            tail -n 2 "$log"
+        else
+            status=1
+            grep -E -A40 'WARNING: ThreadSanitizer|\[  FAILED' "$log" | head -n 200
+        fi
+        count_gtest "$log"
+    done
+    [ "$status" -eq "$status_before" ] || echo "thread sanitizer run failed"
+}
+
 end_to_end_tests() {
     local log="build/logs/e2e.log"
     echo "== end-to-end tests (Wine)"
@@ -70,7 +96,7 @@ end_to_end_tests() {
 
 unit_tests native
 unit_tests native-sanitize
-unit_tests native-tsan
+thread_sanitizer_tests
 end_to_end_tests
 
 echo
