@@ -66,10 +66,13 @@ void PollCycle::poll_tick() {
         }
         if (!debug && on && state_.answers_last_cycle)
             finish_cycle_rows(current, missing);
-        if (on && !debug)
+        if (on && !debug) {
             state_.first_tick = false;
+            partners_.log.set_cycle_start(false);
+        }
     }
     state_.first_answer_taken = false;
+    state_.row_logged = false;
     state_.previous_cycle_date = tick.date;
 }
 
@@ -122,10 +125,11 @@ void PollCycle::finish_cycle_rows(PollSnapshot* current, bool missing) {
     if (has_text(current->values[0]) && !state_.first_tick)
         partners_.view.give_export_row();
     // A row in which every point answered went to the log with its last answer.
-    if (partners_.log.logging_on() && missing) {
+    if (partners_.log.logging_on() && missing && !state_.row_logged) {
         const std::wstring& date =
             state_.previous_cycle_date.empty() ? state_.cycle_date : state_.previous_cycle_date;
-        partners_.log.write_log_row(*current, date);
+        state_.row_logged = true;
+        partners_.log.write_log_row(*current, date, LogMoment::Tick);
     }
 }
 
@@ -152,7 +156,6 @@ void PollCycle::answer_arrived(const wchar_t* text) {
     // In the Debug View the records hold the lines, and no one reads rows there.
     PollSnapshot* rows = debug ? nullptr : current;
     const std::size_t listed = points_.listed_count();
-    const bool complete_before = rows && row_complete(*rows, listed);
 
     bool updated_listed = false;
     if (const auto id = identify_read_answer(answer)) {
@@ -161,8 +164,13 @@ void PollCycle::answer_arrived(const wchar_t* text) {
     }
     if (on && !debug && updated_listed) {
         partners_.view.refresh_export_row();
-        if (partners_.log.logging_on() && !complete_before && rows && row_complete(*rows, listed))
-            partners_.log.write_log_row(*rows, stamp.date);
+        // Each cycle's row goes to the log once: here as soon as an answer finds it complete
+        // (the answer that completed it may have come before logging was switched on).
+        if (partners_.log.logging_on() && !state_.row_logged && rows &&
+            row_complete(*rows, listed)) {
+            state_.row_logged = true;
+            partners_.log.write_log_row(*rows, stamp.date, LogMoment::Answer);
+        }
     }
 }
 
@@ -431,7 +439,6 @@ void PollCycle::switch_off() {
     show_monitoring_state(false);
     PollSnapshot* newest = snapshots_.newest();
     if (newest && has_text(newest->values[0]) && !partners_.view.debug_view_shown()) {
-        bool missing = false;
         std::size_t row = 0;
         for (MonitoredPoint* point : points_.listed_points()) {
             const auto slot = slot_of_row(++row);
@@ -439,17 +446,19 @@ void PollCycle::switch_off() {
                 continue;
             newest->values[*slot] = std::wstring(kMissing);
             newest->addresses[*slot] = row_key(point->address);
-            missing = true;
         }
         partners_.view.give_export_row();
-        // Written before the points go, so that a header written with it still names them.
-        if (partners_.log.logging_on() && missing)
-            partners_.log.write_log_row(*newest, take_stamp(clock_).date);
+        // Written before the points go, so that a header written with it still names them;
+        // a row that went to the log when it became complete is not written twice.
+        if (partners_.log.logging_on() && !state_.row_logged)
+            partners_.log.write_log_row(*newest, take_stamp(clock_).date, LogMoment::MonitoringOff);
     }
     points_.remove_listed(false);
     state_.points_created = false;
     monitoring_.set(false);
     state_.first_tick = true;
+    state_.row_logged = false;
+    partners_.log.set_cycle_start(true);
     follow_menu_states(false);
 }
 

@@ -42,22 +42,35 @@ class CycleView {
     virtual void check_monitoring_item(bool checked) = 0;
 };
 
+// When the cycle hands a row to the log.
+enum class LogMoment {
+    Answer,        // an answer left the row complete
+    Tick,          // the tick closed a cycle in which some point did not answer
+    MonitoringOff, // monitoring was switched off while the cycle ran
+};
+
 // The log writer.
 class CycleLog {
   public:
     virtual ~CycleLog() = default;
     virtual bool logging_on() const = 0;
-    virtual void write_log_row(const PollSnapshot& row, std::wstring_view date) = 0;
+    // An Export View row; `date` is the row's date text.
+    virtual void write_log_row(const PollSnapshot& row, std::wstring_view date,
+                               LogMoment moment) = 0;
     virtual void write_debug_log_lines(std::wstring_view date, std::wstring_view time,
                                        std::wstring_view text) = 0;
+    // Set when monitoring goes off, cleared at the end of every tick while monitoring runs in
+    // the Export View: a cycle that never ran under monitoring gives no row.
+    virtual void set_cycle_start(bool cycle_start) = 0;
 };
 
 // No log: logging is never on.
 class NullCycleLog : public CycleLog {
   public:
     bool logging_on() const override { return false; }
-    void write_log_row(const PollSnapshot&, std::wstring_view) override {}
+    void write_log_row(const PollSnapshot&, std::wstring_view, LogMoment) override {}
     void write_debug_log_lines(std::wstring_view, std::wstring_view, std::wstring_view) override {}
+    void set_cycle_start(bool) override {}
 };
 
 // The DDE server.
@@ -118,6 +131,7 @@ struct CycleState {
     bool first_answer_taken = false; // value slot 0 of this cycle's snapshot is written
     bool first_tick = true;          // the next tick in Export View builds no row
     bool points_created = false;
+    bool row_logged = false;   // this cycle's row went to the log
     std::wstring request_time; // time text of the latest tick
     std::wstring cycle_date;   // date of the latest tick
     std::wstring previous_cycle_date;

@@ -24,9 +24,10 @@ inline constexpr unsigned IconInformation = 0x40;
 
 enum Button : int { ButtonOk = 1, ButtonCancel = 2, ButtonYes = 6, ButtonNo = 7 };
 
-// Menu commands the portable code enables or grays.
+// Menu commands the portable code enables, grays or checks.
 enum class Command : unsigned {
     Monitoring = 40012,
+    LogData = 40013,
     LoadTagList = 40018,
     DeleteTagList = 40020,
     SynchronizedStart = 40025,
@@ -49,6 +50,8 @@ class Seat {
     virtual void set_status_text(int part, std::wstring_view text) = 0;
     virtual void set_window_title(std::wstring_view title) = 0;
     virtual void enable_command(Command command, bool enabled) = 0;
+    // Puts or removes the check mark of a menu item.
+    virtual void check_command(Command command, bool checked) = 0;
 };
 
 // The enabling operations of the menu.

@@ -1,6 +1,7 @@
 #pragma once
 // Loading a saved list into the current tag list: at start-up by the name saved last, and from
 // the Tag list dialog.
+#include "logging/current_logging.h"
 #include "logging/default_log_location.h"
 #include "platform/registry.h"
 #include "settings/logging_options.h"
@@ -22,14 +23,6 @@ class TagListPrompts {
     virtual bool ask_delete_bad_points(std::wstring_view list_name) = 0;
     // Tells the user that no point of the list could be loaded.
     virtual void notify_no_points_loaded(std::wstring_view list_name) = 0;
-};
-
-// The logging options in use, with the log file split as the log writer keeps it.
-struct CurrentLogging {
-    LoggingOptions options;
-    std::wstring log_folder;
-    std::wstring log_base_name; // without extension
-    bool header_needed = true;  // the next CSV record starts with the column header
 };
 
 // Everything a load reads and changes.

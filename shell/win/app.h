@@ -10,6 +10,7 @@
 #include "core/request_routing.h"
 #include "core/win/transport_poster.h"
 #include "dde/win/dde_instance.h"
+#include "logging/log_writer.h"
 #include "logging/win/default_log_location.h"
 #include "platform/win/system_registry.h"
 #include "settings/settings.h"
@@ -79,7 +80,6 @@ struct App {
     TagDatabases databases;
     TagDatabaseNames database_names{databases};
     TagListState tag_lists;
-    CurrentLogging current_logging;
 
     // Monitoring: the loops and their connections, the points, the poll cycle's records.
     // Declared after the seat and the registry, which the connection threads use.
@@ -96,12 +96,14 @@ struct App {
     ViewFlushState view_flush;
     WindowCycleView cycle_view{*this};
     WindowCycleTimers cycle_timers{*this};
-    NullCycleLog cycle_log;
+    // The log writer owns the logging options in use; a tag-list load hands it the list's.
+    AppLogSources log_sources{*this};
+    LogWriter log_writer{seat, registry, log_folders, clock, snapshots, log_sources};
     DdeServer dde_server{dde, points, [this](bool on) { cycle.set_dde_demand(on); },
                          [this](std::wstring_view tag) { return tag_address(tag); }};
     PollCycle cycle{points, snapshots,
                     router, loop_control,
-                    seat,   CyclePartners{cycle_view, cycle_log, dde_server, cycle_timers},
+                    seat,   CyclePartners{cycle_view, log_writer, dde_server, cycle_timers},
                     clock};
 
     // The address of the first record with this tag name, for a DDE link named by a tag.

@@ -1,5 +1,7 @@
 #include "shell/win/commands.h"
 
+#include "logging/log_writer.h"
+#include "logging/win/log_folder_explorer.h"
 #include "logging/win/log_size_dialog.h"
 #include "settings/settings_store.h"
 #include "shell/seat.h"
@@ -17,7 +19,7 @@ namespace brixtel::win {
 namespace {
 
 void exit_program(App& app, HWND window) {
-    stop_logging_for_exit(app);
+    stop_logging_for_exit(app.log_writer);
     close_main_window(app, window);
 }
 
@@ -60,7 +62,7 @@ void switch_view(App& app, HWND window, bool to_debug_view) {
     HMENU menu = GetMenu(window);
     const UINT chosen = to_debug_view ? CMD_DEBUG_VIEW : CMD_EXPORT_VIEW;
     if (CheckMenuItem(menu, chosen, MF_BYCOMMAND | MF_CHECKED) == MF_CHECKED) {
-        refresh_log_status_texts(app);
+        app.log_writer.refresh_log_status();
         return;
     }
     if (app.snapshots.size() != 0 &&
@@ -77,9 +79,9 @@ void switch_view(App& app, HWND window, bool to_debug_view) {
     UpdateWindow(window);
     // A CSV log of the new view starts with its column header.
     if (!to_debug_view)
-        app.current_logging.header_needed = true;
+        app.log_writer.request_header();
     save_debug_view(app.registry, app.seat, to_debug_view);
-    refresh_log_status_texts(app);
+    app.log_writer.refresh_log_status();
 }
 
 void show_debug_view(App& app, HWND window) {
@@ -96,8 +98,12 @@ void about(App& app, HWND) {
 
 // Only a command with this identifier reaches it; no menu item carries it.
 void log_file_size(App& app, HWND window) {
-    run_log_size_dialog(app.instance, window,
-                        {app.current_logging.options, app.settings, app.registry, app.seat});
+    LoggingOptions options = app.log_writer.current_logging().options;
+    if (run_log_size_dialog(app.instance, window,
+                            {options, app.settings, app.registry, app.seat})) {
+        app.log_writer.set_size_limit_mb(options.log_size);
+        app.log_writer.clear_size_exceeded();
+    }
     refresh_log_status_texts(app);
 }
 
@@ -156,8 +162,8 @@ void reset_suppressed(App& app, HWND) {
     reset_suppressed_dialogs(app.settings, app.registry, app.seat);
 }
 
-void launch_explorer(App& app, HWND) {
-    launch_log_folder_explorer(app);
+void launch_explorer(App& app, HWND window) {
+    launch_log_folder_explorer(window, app.log_writer.file_setting().folder, app.seat);
 }
 
 void set_ip_address(App& app, HWND) {

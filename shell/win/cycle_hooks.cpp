@@ -92,6 +92,26 @@ void WindowCycleView::check_monitoring_item(bool checked) {
                   MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
+bool AppLogSources::debug_view() const {
+    return app_.settings.debug_view;
+}
+
+std::wstring AppLogSources::loaded_list_name() const {
+    return app_.tag_lists.loaded ? app_.tag_lists.loaded->name : std::wstring();
+}
+
+std::vector<BlockAddress> AppLogSources::listed_points() const {
+    std::vector<BlockAddress> listed;
+    for (const MonitoredPoint& point : app_.points)
+        if (!point.dde_only)
+            listed.push_back(point.address);
+    return listed;
+}
+
+const CurrentTagList& AppLogSources::tag_list() const {
+    return app_.tag_lists.points;
+}
+
 bool WindowCycleTimers::start_poll_timer(std::uint32_t interval_ms) {
     return start_window_timer(app_, kPollTimer, interval_ms);
 }
@@ -105,11 +125,11 @@ std::uint32_t WindowCycleTimers::update_interval_ms() const {
 }
 
 bool WindowCycleTimers::synchronized_start_set() const {
-    return app_.current_logging.options.start_time;
+    return app_.log_writer.current_logging().options.start_time;
 }
 
 bool WindowCycleTimers::synchronized_stop_set() const {
-    return app_.current_logging.options.stop_time;
+    return app_.log_writer.current_logging().options.stop_time;
 }
 
 bool WindowCycleTimers::synchronized_start_passed() const {
@@ -117,7 +137,7 @@ bool WindowCycleTimers::synchronized_start_passed() const {
         return false;
     SYSTEMTIME st{};
     GetLocalTime(&st);
-    const auto& options = app_.current_logging.options;
+    const LoggingOptions options = app_.log_writer.current_logging().options;
     return st.wHour * 60 + st.wMinute >
            static_cast<int>(options.start_hour * 60 + options.start_minute);
 }

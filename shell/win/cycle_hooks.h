@@ -5,6 +5,7 @@
 #include "core/poll_cycle.h"
 #include "core/request_routing.h"
 #include "core/win/transport_poster.h"
+#include "logging/log_writer.h"
 
 #include <windows.h>
 
@@ -42,6 +43,20 @@ class WindowCycleView : public CycleView {
     void repaint() override;
     std::wstring monitoring_status_text() const override;
     void check_monitoring_item(bool checked) override;
+
+  private:
+    App& app_;
+};
+
+// What the log writer reads of the program: the view, the loaded list, the points.
+class AppLogSources : public LogSources {
+  public:
+    explicit AppLogSources(App& app) : app_(app) {}
+
+    bool debug_view() const override;
+    std::wstring loaded_list_name() const override;
+    std::vector<BlockAddress> listed_points() const override;
+    const CurrentTagList& tag_list() const override;
 
   private:
     App& app_;

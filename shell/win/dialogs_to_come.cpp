@@ -30,13 +30,8 @@ void run_synchronized_start_dialog(App&) {}
 
 void run_logging_options_dialog(App&) {}
 
-void launch_log_folder_explorer(App&) {}
-
 void offer_to_save_changed_tags(App&) {}
 
-void stop_logging_for_exit(App&) {}
-
 void synchronized_clock_tick(App&) {}
-
 
 } // namespace brixtel::win

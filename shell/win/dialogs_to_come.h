@@ -30,13 +30,9 @@ void run_import_dialog(App& app);
 void run_synchronized_start_dialog(App& app);
 // 40026 "Configure Logging Options...".
 void run_logging_options_dialog(App& app);
-// 40028 "Launch Windows Explorer" on the log folder.
-void launch_log_folder_explorer(App& app);
 
 // Closing: unsaved tag list changes are offered for saving once.
 void offer_to_save_changed_tags(App& app);
-// Exit: logging stops and the log file is closed first.
-void stop_logging_for_exit(App& app);
 
 // Timer 4: the synchronized start and stop clock.
 void synchronized_clock_tick(App& app);

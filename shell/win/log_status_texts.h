@@ -1,12 +1,12 @@
 #pragma once
-// The status bar's log parts (1: logging on or off, 2: the log size against its limit).
+// The status bar's log parts after the size limit or the options may have changed.
 namespace brixtel::win {
 
 struct App;
 
-// Shows the log parts as the logging state stands, after the size limit may have changed.
-// Logging cannot be switched on yet and no log file exists, so part 1 is "Logging: OFF" and
-// part 2 the empty log against the limit in use.
+// Once a log file has been named, its size is checked against the limit (parts 1, 2 and 3;
+// part 1 goes back to "Logging: OFF" while logging is off). Before that only the limit in
+// part 2 changes.
 void refresh_log_status_texts(App& app);
 
 } // namespace brixtel::win

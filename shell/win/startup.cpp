@@ -9,7 +9,6 @@
 #include "shell/win/commands.h"
 #include "shell/win/dialogs_to_come.h"
 #include "shell/win/instance_check.h"
-#include "shell/win/log_status_texts.h"
 #include "shell/win/main_window.h"
 #include "shell/win/reporting.h"
 #include "shell/win/startup_targets.h"
@@ -30,7 +29,7 @@ namespace {
 void show_settings_texts(App& app) {
     app.status_bar.set_text(StatusMonitoring,
                             monitoring_state_text(false, app.settings.frequency_ms));
-    app.status_bar.set_text(StatusLogSize, log_size_zero_text(app.settings.log_size_mb));
+    app.status_bar.set_text(StatusLogSize, log_size_zero_text(app.log_writer.size_limit_mb()));
 }
 
 // Connects the configured loops: from the title named on the command line, else from the
@@ -65,6 +64,8 @@ void start_timers(App& app) {
 void load_last_tag_list(App& app) {
     DialogTagListPrompts prompts(app.instance, app.main_window);
     app.tag_lists.current_name = app.settings.last_loaded;
+    // The load fills a copy; the writer takes it whole, under its lock.
+    CurrentLogging logging = app.log_writer.current_logging();
     TagListContext context{
         app.registry,
         app.seat,
@@ -72,9 +73,12 @@ void load_last_tag_list(App& app) {
         app.database_names,
         app.log_folders,
         app.tag_lists,
-        app.current_logging,
+        logging,
         [&app](std::wstring_view name) { save_last_loaded(app.registry, app.seat, name); }};
-    if (load_current_list_by_name(context) == LoadOutcome::NotFound)
+    const LoadOutcome outcome = load_current_list_by_name(context);
+    if (outcome != LoadOutcome::NotFound)
+        app.log_writer.load_logging(logging);
+    else
         run_tag_list_dialog(app, TagListMode::Load);
 }
 
@@ -147,8 +151,9 @@ int run_program(HINSTANCE instance, std::wstring_view command_line, int show_com
     // The settings come before the loops, so that connections bind within the stored range.
     SystemProfile profile{std::wstring(kProfileFile)};
     AppStartupTargets targets(app, profile);
-    read_settings_at_startup(app.registry, app.seat, targets, app.settings,
-                             app.current_logging.options);
+    LoggingOptions logging_options = app.log_writer.current_logging().options;
+    read_settings_at_startup(app.registry, app.seat, targets, app.settings, logging_options);
+    app.log_writer.set_logging_options(logging_options);
     connect_loops(app, title_path, profile);
     SendMessageW(app.main_window, WM_USER + 1, 0, 0);
     app.installation_base_folder = find_installation_base_folder();
@@ -158,7 +163,7 @@ int run_program(HINSTANCE instance, std::wstring_view command_line, int show_com
     reset_views(app);
     show_settings_texts(app);
     app.cycle.run_poll_timer();
-    refresh_log_status_texts(app);
+    app.log_writer.refresh_log_status();
 
     const int exit_code = message_loop();
     UnregisterClassW(kMainWindowClass, instance);

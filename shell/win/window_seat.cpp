@@ -33,4 +33,9 @@ void WindowSeat::enable_command(Command command, bool enabled) {
                    MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
+void WindowSeat::check_command(Command command, bool checked) {
+    CheckMenuItem(GetMenu(app_.main_window), static_cast<UINT>(command),
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
 } // namespace brixtel::win

@@ -16,6 +16,7 @@ class WindowSeat : public Seat {
     void set_status_text(int part, std::wstring_view text) override;
     void set_window_title(std::wstring_view title) override;
     void enable_command(Command command, bool enabled) override;
+    void check_command(Command command, bool checked) override;
 
   private:
     App& app_;

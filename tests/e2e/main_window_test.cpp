@@ -1,6 +1,7 @@
 // The main window as a fresh start shows it: window, menu, status bar, and closing.
 #include "tests/e2e/driver/fixture.h"
 #include "tests/e2e/driver/registry.h"
+#include "tests/e2e/driver/wait.h"
 #include "tests/e2e/driver/window_query.h"
 
 #include <gtest/gtest.h>
@@ -127,11 +128,19 @@ TEST_F(MainWindowTest, StatusBarShowsDefaultsAfterStartUp) {
         {0, L"Monitoring: OFF (00:00:01.000)"},
         {1, L"Logging: OFF"},
         {2, L"Log Size: 0 MB (of 5 MB)"},
-        {3, L"Log File: None"},
         {5, L"No Halvo Monitoring Configuration available"},
     };
     for (const StatusCase& c : cases)
         EXPECT_TRUE(brixtel.wait_for_status_text(c.part, c.text));
+    // Start-up ends by refreshing the log parts: part 3 names the default log file.
+    std::wstring log_file;
+    EXPECT_TRUE(poll_until(
+        [&] {
+            log_file = brixtel.status_text(3).value_or(L"");
+            return log_file.starts_with(L"Log File: ") && log_file.ends_with(L"\\Brixtel.CSV");
+        },
+        kWaitBound))
+        << "part 3: " << narrow(log_file);
 }
 
 struct ViewStep {

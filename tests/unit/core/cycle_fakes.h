@@ -118,6 +118,7 @@ class FakeHooks : public CycleView, public CycleLog, public CycleDde, public Cyc
     struct LogRow {
         PollSnapshot row;
         std::wstring date;
+        LogMoment moment;
     };
     struct DebugLine {
         std::wstring text;
@@ -142,6 +143,7 @@ class FakeHooks : public CycleView, public CycleLog, public CycleDde, public Cyc
     std::vector<bool> monitoring_checks;
     std::vector<LogRow> log_rows;
     std::vector<std::wstring> debug_log;
+    std::vector<bool> cycle_start; // each change the cycle asked for
     std::vector<const MonitoredPoint*> dde_notified;
     std::vector<std::uint32_t> timer_starts;
     int timer_stops = 0;
@@ -161,9 +163,10 @@ class FakeHooks : public CycleView, public CycleLog, public CycleDde, public Cyc
     std::wstring monitoring_status_text() const override { return part0; }
     void check_monitoring_item(bool checked) override { monitoring_checks.push_back(checked); }
     bool logging_on() const override { return logging; }
-    void write_log_row(const PollSnapshot& row, std::wstring_view date) override {
-        log_rows.push_back({row, std::wstring(date)});
+    void write_log_row(const PollSnapshot& row, std::wstring_view date, LogMoment moment) override {
+        log_rows.push_back({row, std::wstring(date), moment});
     }
+    void set_cycle_start(bool on) override { cycle_start.push_back(on); }
     void write_debug_log_lines(std::wstring_view date, std::wstring_view time,
                                std::wstring_view text) override {
         debug_log.push_back(std::wstring(date) + L"|" + std::wstring(time) + L"|" +

@@ -182,6 +182,7 @@ TEST_P(CycleClosing, RowsCloseOnlyAfterARealCycle) {
     EXPECT_FALSE(row.values[4]); // nothing after the last row
     // The row goes to the log under the date of the tick that sent its requests.
     EXPECT_EQ(hooks.log_rows[0].date, L"1/3/2024");
+    EXPECT_EQ(hooks.log_rows[0].moment, LogMoment::Tick);
     EXPECT_EQ(hooks.log_rows[0].row.values[3], L"MISSING");
     EXPECT_FALSE(listed()[0]->new_value);
 }
@@ -580,10 +581,67 @@ TEST_F(Cycle, SwitchingOffClosesTheRunningCycle) {
     EXPECT_EQ(hooks.rows_given[0].addresses[3], L"1-2-3-5");
     ASSERT_EQ(hooks.log_rows.size(), 1u);
     EXPECT_EQ(hooks.log_rows[0].date, L"7/3/2024");
+    EXPECT_EQ(hooks.log_rows[0].moment, LogMoment::MonitoringOff);
     // Back on: the stale cycle gives no row at the first tick.
     switch_on({node(kA), node(kB)});
     cycle.poll_tick();
     EXPECT_EQ(hooks.rows_given.size(), 1u);
+}
+
+// Each cycle's row reaches the log once, at the first moment that finds it ready: an answer
+// that leaves it complete, the tick that closes it with points missing, or switching off.
+struct LogOnceCase {
+    const char* name;
+    bool logging_before_answers; // else logging starts after both points answered
+    bool second_point_answers;
+    bool late_repeat; // one more answer in the same cycle
+    std::vector<LogMoment> moments;
+};
+
+class CycleRowLogging : public Cycle, public ::testing::WithParamInterface<LogOnceCase> {};
+
+TEST_P(CycleRowLogging, EveryRowIsLoggedOnceAtItsFirstReadyMoment) {
+    const LogOnceCase& c = GetParam();
+    hooks.logging = c.logging_before_answers;
+    loops.add(1, -1);
+    switch_on({node(kA), node(kB)});
+    cycle.poll_tick();
+    answer(*listed()[0], L"1");
+    if (c.second_point_answers)
+        answer(*listed()[1], L"2");
+    hooks.logging = true;
+    if (c.late_repeat)
+        answer(*listed()[0], L"3");
+    switch_off();
+    std::vector<LogMoment> moments;
+    for (const auto& row : hooks.log_rows)
+        moments.push_back(row.moment);
+    EXPECT_EQ(moments, c.moments);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moments, CycleRowLogging,
+    ::testing::Values(
+        LogOnceCase{"CompleteAtOnce", true, true, true, {LogMoment::Answer}},
+        LogOnceCase{"IncompleteAtSwitchOff", true, false, false, {LogMoment::MonitoringOff}},
+        LogOnceCase{"CompletedBeforeLoggingThenAnAnswer", false, true, true, {LogMoment::Answer}},
+        LogOnceCase{
+            "CompletedBeforeLoggingThenSwitchOff", false, true, false, {LogMoment::MonitoringOff}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(Cycle, CycleStartIsClearedByTicksUnderMonitoringAndSetWhenItStops) {
+    loops.add(1, -1);
+    cycle.poll_tick(); // monitoring off: no change
+    EXPECT_TRUE(hooks.cycle_start.empty());
+    switch_on({node(kA)});
+    cycle.poll_tick();
+    ASSERT_FALSE(hooks.cycle_start.empty());
+    EXPECT_FALSE(hooks.cycle_start.back());
+    switch_off();
+    EXPECT_EQ(hooks.cycle_start.back(), true);
+    hooks.debug_view = true;
+    switch_on({node(kA)});
+    EXPECT_EQ(hooks.cycle_start.back(), true); // the Debug View has no rows to start
 }
 
 TEST_F(Cycle, SwitchingOffWithoutAnswersClosesNothing) {

@@ -46,6 +46,10 @@ class LockedSeat : public Seat {
         std::lock_guard hold(lock);
         seat.enable_command(command, on);
     }
+    void check_command(Command command, bool on) override {
+        std::lock_guard hold(lock);
+        seat.check_command(command, on);
+    }
 
     std::vector<ShownBox> boxes() const {
         std::lock_guard hold(lock);

@@ -26,6 +26,7 @@ class FakeSeat : public Seat {
     std::map<int, std::wstring> status;
     std::wstring title = L"Brixtel";
     std::map<Command, bool> enabled;
+    std::map<Command, bool> checked;
 
     int message_box(StringId text, StringId caption, unsigned flags,
                     std::span<const MessageArg> inserts) override {
@@ -41,6 +42,7 @@ class FakeSeat : public Seat {
     void set_status_text(int part, std::wstring_view text) override { status[part] = text; }
     void set_window_title(std::wstring_view text) override { title = text; }
     void enable_command(Command command, bool on) override { enabled[command] = on; }
+    void check_command(Command command, bool on) override { checked[command] = on; }
 
     std::vector<StringId> shown_texts() const {
         std::vector<StringId> ids;

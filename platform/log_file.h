@@ -1,0 +1,49 @@
+#pragma once
+// The log file as the operating system keeps it: opened for one record and closed after it,
+// read-only between records. Paths are Windows paths; elsewhere a backslash is taken as a
+// folder separator, so the same path text works in the native tests.
+//
+// Encoding: the text goes out in the ANSI code page on Windows (what a wide text-mode stream
+// writes, and what a spreadsheet opening a .CSV expects; a character the code page lacks
+// becomes its default character) and as UTF-8 elsewhere; no byte-order mark. Line ends are
+// the caller's: the log writer ends every line with CR LF.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brixtel {
+
+class LogFile {
+  public:
+    // Clears the read-only attribute of an existing file first, then opens it for writing
+    // without keeping others from reading or writing it: appending, or emptied first when
+    // `empty_first`. Nothing when the file cannot be opened.
+    static std::optional<LogFile> open(std::wstring_view path, bool empty_first);
+
+    LogFile(LogFile&&) noexcept;
+    LogFile& operator=(LogFile&&) noexcept;
+    ~LogFile();
+
+    // Buffered until flush or close; write errors are not reported.
+    void write(std::wstring_view text);
+    void flush();
+    void close();
+
+    struct Handle;
+
+  private:
+    explicit LogFile(std::unique_ptr<Handle> handle);
+    std::unique_ptr<Handle> handle_;
+    std::string pending_;
+};
+
+bool log_file_exists(std::wstring_view path);
+// The file's size in bytes; nothing when it cannot be read.
+std::optional<std::uint64_t> log_file_size(std::wstring_view path);
+// Sets or clears the read-only attribute (elsewhere: the write permission bits).
+bool set_log_file_read_only(std::wstring_view path, bool read_only);
+bool log_file_read_only(std::wstring_view path);
+
+} // namespace brixtel
