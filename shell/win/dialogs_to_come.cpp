@@ -12,8 +12,6 @@ bool run_tag_name_lookup_dialog(App&) {
     return false;
 }
 
-void run_update_interval_dialog(App&) {}
-
 void log_data_command(App&) {}
 
 bool run_tag_list_dialog(App&, TagListMode) {
@@ -26,8 +24,6 @@ void export_current_tags(App&) {}
 
 void run_import_dialog(App&) {}
 
-void run_synchronized_start_dialog(App&) {}
-
 void run_logging_options_dialog(App&) {}
 
 void launch_log_folder_explorer(App&) {}
@@ -35,8 +31,5 @@ void launch_log_folder_explorer(App&) {}
 void offer_to_save_changed_tags(App&) {}
 
 void stop_logging_for_exit(App&) {}
-
-void synchronized_clock_tick(App&) {}
-
 
 } // namespace brixtel::win
