@@ -11,6 +11,7 @@
 #include "core/win/transport_poster.h"
 #include "dde/win/dde_instance.h"
 #include "logging/log_writer.h"
+#include "logging/sync_start.h"
 #include "logging/win/default_log_location.h"
 #include "platform/win/system_registry.h"
 #include "settings/settings.h"
@@ -80,6 +81,7 @@ struct App {
     TagDatabases databases;
     TagDatabaseNames database_names{databases};
     TagListState tag_lists;
+    SyncClock sync_clock; // timer 4
 
     // Monitoring: the loops and their connections, the points, the poll cycle's records.
     // Declared after the seat and the registry, which the connection threads use.

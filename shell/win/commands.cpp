@@ -7,6 +7,7 @@
 #include "shell/seat.h"
 #include "shell/win/about_dialog.h"
 #include "shell/win/dialogs_to_come.h"
+#include "shell/win/interval_commands.h"
 #include "shell/win/log_status_texts.h"
 #include "shell/win/resource_ids.h"
 #include "shell/win/significant_digits_dialog.h"

@@ -12,8 +12,6 @@ bool run_tag_name_lookup_dialog(App&) {
     return false;
 }
 
-void run_update_interval_dialog(App&) {}
-
 void log_data_command(App&) {}
 
 bool run_tag_list_dialog(App&, TagListMode) {
@@ -26,12 +24,8 @@ void export_current_tags(App&) {}
 
 void run_import_dialog(App&) {}
 
-void run_synchronized_start_dialog(App&) {}
-
 void run_logging_options_dialog(App&) {}
 
 void offer_to_save_changed_tags(App&) {}
-
-void synchronized_clock_tick(App&) {}
 
 } // namespace brixtel::win

@@ -4,6 +4,7 @@
 #include "shell/string_table.h"
 #include "shell/win/commands.h"
 #include "shell/win/dialogs_to_come.h"
+#include "shell/win/interval_commands.h"
 #include "shell/win/view_messages.h"
 
 namespace brixtel::win {
