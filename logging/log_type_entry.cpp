@@ -1,13 +1,10 @@
 #include "logging/log_type_entry.h"
 
 #include "platform/case_fold.h"
-#include "platform/path.h"
 #include "settings/settings_store.h"
-#include "shell/message_format.h"
 #include "shell/number_entry.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 #include <vector>
 
@@ -219,15 +216,6 @@ void take_log_type_choice(const LogTypeChoice& choice, LogControl& log, Settings
     log.set_append_mode(choice.append_mode);
     log.request_header();
     log.refresh_log_status();
-}
-
-std::wstring buffer_count_text(std::size_t stored_items) {
-    if (stored_items == 0)
-        return std::wstring(string_text(ids::BufferEmpty));
-    const auto count = static_cast<std::int64_t>(
-        std::min<std::size_t>(stored_items, std::numeric_limits<std::int32_t>::max()));
-    const std::array<MessageArg, 1> inserts{MessageArg(count)};
-    return format_message(string_text(ids::BufferLineCount), inserts).value_or(std::wstring());
 }
 
 std::wstring log_type_path_text(LogControl& log) {

@@ -125,9 +125,6 @@ LogFileSetting rebuild_log_path(std::wstring_view folder, std::wstring_view file
 
 // ---- Opening and the buttons ------------------------------------------------------------------
 
-// The text under the choices: message 65 with the count, or 66 when nothing is stored.
-std::wstring buffer_count_text(std::size_t stored_items);
-
 // What "Save the log to:" shows: the file of the log setting with the view's extension and
 // without the date, or the default log location while no folder is set.
 std::wstring log_type_path_text(LogControl& log);

@@ -3,6 +3,14 @@
 // procedures and the portable checks that name the control to focus. Plain macros: the
 // resource compiler reads this file too.
 
+// The dialogs are numbered resources under their names. Wine looks a resource name up by a
+// binary search that compares in lower case, while the table is sorted in upper case: a name
+// with "_" among names with letters at that place ("LOG_ALERT" beside "LOGTYPE") is not
+// found there, and which names are hit depends on every other dialog in the program.
+#define LOGTYPE 2601
+#define LOGGING_OPTIONS 2602
+#define LOG_ALERT 2603
+
 // LOGTYPE, "Type of Logging".
 #define IDC_LOG_PAST_DATA 1043
 #define IDC_LOG_NEW_DATA 1044

@@ -14,8 +14,6 @@ bool run_tag_name_lookup_dialog(App&) {
 
 void run_update_interval_dialog(App&) {}
 
-void log_data_command(App&) {}
-
 bool run_tag_list_dialog(App&, TagListMode) {
     return false;
 }
@@ -27,8 +25,6 @@ void export_current_tags(App&) {}
 void run_import_dialog(App&) {}
 
 void run_synchronized_start_dialog(App&) {}
-
-void run_logging_options_dialog(App&) {}
 
 void launch_log_folder_explorer(App&) {}
 

@@ -1,7 +1,6 @@
 #pragma once
 // The dialogs and steps of commands whose work arrives with later changes: the Live Loop
-// Setup, the tag database and tag list dialogs, logging and its options, the synchronized
-// start. Each does, until it is built, what its dialog does when the user cancels it, so the
+// Setup, the tag database and tag list dialogs, the synchronized start. Each does, until it is built, what its dialog does when the user cancels it, so the
 // commands around them already behave as they will.
 #include "shell/win/app.h"
 
@@ -15,8 +14,6 @@ bool run_database_file_chooser(App& app);
 bool run_tag_name_lookup_dialog(App& app);
 // 40011 "Set Update Interval".
 void run_update_interval_dialog(App& app);
-// 40013 "Log Data...": logging off when on, else the Logging type dialog.
-void log_data_command(App& app);
 
 enum class TagListMode { Load, Save, Delete };
 // 40018, 40019, 40020; non-zero when a list was loaded, saved or deleted.
@@ -28,8 +25,6 @@ void export_current_tags(App& app);
 void run_import_dialog(App& app);
 // 40025 "Synchronized Start".
 void run_synchronized_start_dialog(App& app);
-// 40026 "Configure Logging Options...".
-void run_logging_options_dialog(App& app);
 // 40028 "Launch Windows Explorer" on the log folder.
 void launch_log_folder_explorer(App& app);
 
