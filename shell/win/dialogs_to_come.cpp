@@ -34,5 +34,4 @@ void stop_logging_for_exit(App&) {}
 
 void synchronized_clock_tick(App&) {}
 
-
 } // namespace brixtel::win

@@ -1,7 +1,8 @@
 #pragma once
 // The dialogs and steps of commands whose work arrives with later changes: the Live Loop
-// Setup, the tag database and tag list dialogs, the synchronized start. Each does, until it is built, what its dialog does when the user cancels it, so the
-// commands around them already behave as they will.
+// Setup, the tag database and tag list dialogs, the synchronized start. Each does, until it is
+// built, what its dialog does when the user cancels it, so the commands around them already behave
+// as they will.
 #include "shell/win/app.h"
 
 namespace brixtel::win {
