@@ -36,6 +36,7 @@ constexpr int kAllLines = 1123;
 constexpr int kRecentLines = 1151;
 constexpr int kPath = 1154;
 constexpr int kAppendDate = 1155;
+constexpr int kBrowse = 1156;
 constexpr int kReset = 1157;
 constexpr int kDeleteExisting = 1159;
 constexpr int kLoggingOptions = 1160;
@@ -381,6 +382,27 @@ TEST_F(LogTypeDialogTest, AMissingFolderIsCreatedWhenTheUserAgrees) {
     // The file was taken over rebuilt, without the view's extension in its name.
     ASSERT_TRUE(open(kLogData, kLogTypeTitle, &dialog));
     EXPECT_EQ(item_text(dialog, kPath), daily + L"\\plant.CSV");
+    EXPECT_TRUE(leave(dialog, IDCANCEL));
+}
+
+// Browse offers the system's save-file dialog; the file chosen there goes into the file box.
+TEST_F(LogTypeDialogTest, BrowsePutsTheChosenFileIntoTheFileBox) {
+    HWND dialog = nullptr;
+    ASSERT_TRUE(open(kLogData, kLogTypeTitle, &dialog));
+    ASSERT_TRUE(click(dialog, kBrowse));
+    HWND chooser = nullptr;
+    ASSERT_TRUE(brixtel.wait_for_window(L"Save As", &chooser));
+    constexpr int kFileNameBox = 0x47C; // the file name combo box of the system's dialog
+    // It starts from the file in the box, with the view's extension.
+    const std::wstring offered = item_text(chooser, kFileNameBox);
+    EXPECT_NE(offered.find(L"Brixtel"), std::wstring::npos) << narrow(offered);
+    EXPECT_TRUE(ends_with(offered, L".CSV")) << narrow(offered);
+    ASSERT_TRUE(set_item_text(chooser, kFileNameBox, L"C:\\windows\\temp\\chosen.csv"));
+    ASSERT_TRUE(leave(chooser, IDOK));
+    EXPECT_TRUE(poll_until(
+        [&] { return same_text(item_text(dialog, kPath), L"C:\\windows\\temp\\chosen.csv"); },
+        kWaitBound))
+        << narrow(item_text(dialog, kPath));
     EXPECT_TRUE(leave(dialog, IDCANCEL));
 }
 
