@@ -133,4 +133,8 @@ LogFileParts split_log_file(std::wstring_view path) {
     return parts;
 }
 
+std::wstring_view view_extension(bool debug_view) {
+    return debug_view ? L".LOG" : L".CSV";
+}
+
 } // namespace brixtel

@@ -24,6 +24,9 @@ class LogFolderSystem {
     virtual std::optional<std::wstring> first_fixed_drive_root() = 0;
 };
 
+// ".LOG" in the Debug View, ".CSV" in the Export View.
+std::wstring_view view_extension(bool debug_view);
+
 // The default log folder; empty when no step found one.
 std::wstring default_log_folder(Registry& registry, LogFolderSystem& system);
 

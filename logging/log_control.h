@@ -60,6 +60,9 @@ class LogControl {
     // Builds the current log path from the setting and the view (the date included when it
     // is appended) and keeps it as the current log path.
     virtual std::wstring build_log_path() = 0;
+    // The path the same rule builds from the given setting for the current view, without
+    // keeping it: what a dialog shows of a file it is about to choose.
+    virtual std::wstring log_path_of(const LogFileSetting& setting) = 0;
     // Whether a current log path has been built since the program started.
     virtual bool has_current_log_path() const = 0;
     // Empties the current log file (opened to be emptied and closed again); false when it

@@ -23,10 +23,6 @@ std::wstring parent_folder(std::wstring_view path) {
 
 } // namespace
 
-std::wstring_view view_extension(bool debug_view) {
-    return debug_view ? L".LOG" : L".CSV";
-}
-
 std::wstring file_date_text(const std::optional<std::wstring>& short_date, const LocalTime& today) {
     if (!short_date)
         return printf_text(L"%04d%02d%02d", {std::int64_t{today.year}, std::int64_t{today.month},

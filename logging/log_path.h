@@ -14,9 +14,6 @@
 
 namespace brixtel {
 
-// ".LOG" in the Debug View, ".CSV" in the Export View.
-std::wstring_view view_extension(bool debug_view);
-
 // The date for a file name: the locale's short date with every character a file name cannot
 // hold (| < > * ? / " :) taken as a separator, empty pieces dropped and the rest joined with
 // "_" (3/4/21 gives 3_4_21, 04.03.21 stays). Without a short date, "yyyymmdd" of `today`.

@@ -110,6 +110,10 @@ std::wstring LogWriter::build_log_path() {
     return current_path_;
 }
 
+std::wstring LogWriter::log_path_of(const LogFileSetting& setting) {
+    return log_path(setting, file_date_text(clock_), debug_view());
+}
+
 bool LogWriter::has_current_log_path() const {
     Lock guard(lock_);
     return has_current_path_;

@@ -56,6 +56,7 @@ class LogWriter : public LogControl, public CycleLog {
     void use_default_location(bool on) override;
     std::wstring default_log_location() override;
     std::wstring build_log_path() override;
+    std::wstring log_path_of(const LogFileSetting& setting) override;
     bool has_current_log_path() const override;
     bool empty_log_file() override;
 

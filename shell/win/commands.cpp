@@ -9,6 +9,7 @@
 #include "shell/win/dialogs_to_come.h"
 #include "shell/win/interval_commands.h"
 #include "shell/win/log_status_texts.h"
+#include "shell/win/logging_commands.h"
 #include "shell/win/resource_ids.h"
 #include "shell/win/significant_digits_dialog.h"
 #include "shell/win/view_messages.h"
@@ -156,7 +157,6 @@ void synchronized_start(App& app, HWND) {
 
 void configure_logging(App& app, HWND) {
     run_logging_options_dialog(app);
-    refresh_log_status_texts(app);
 }
 
 void reset_suppressed(App& app, HWND) {

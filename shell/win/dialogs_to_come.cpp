@@ -12,8 +12,6 @@ bool run_tag_name_lookup_dialog(App&) {
     return false;
 }
 
-void log_data_command(App&) {}
-
 bool run_tag_list_dialog(App&, TagListMode) {
     return false;
 }
@@ -23,8 +21,6 @@ void save_excel_dde_file(App&) {}
 void export_current_tags(App&) {}
 
 void run_import_dialog(App&) {}
-
-void run_logging_options_dialog(App&) {}
 
 void offer_to_save_changed_tags(App&) {}
 

@@ -1,8 +1,7 @@
 #pragma once
 // The dialogs and steps of commands whose work arrives with later changes: the Live Loop
-// Setup, the tag database and tag list dialogs, logging and its options. Each does, until it
-// is built, what its dialog does when the user cancels it, so the commands around them
-// already behave as they will.
+// Setup, the tag database and tag list dialogs. Each does, until it is built, what its dialog
+// does when the user cancels it, so the commands around them already behave as they will.
 #include "shell/win/app.h"
 
 namespace brixtel::win {
@@ -13,8 +12,6 @@ void run_live_loop_setup_dialog(App& app);
 bool run_database_file_chooser(App& app);
 // 40010 "Tag Name Lookup"; true when it changed the points.
 bool run_tag_name_lookup_dialog(App& app);
-// 40013 "Log Data...": logging off when on, else the Logging type dialog.
-void log_data_command(App& app);
 
 enum class TagListMode { Load, Save, Delete };
 // 40018, 40019, 40020; non-zero when a list was loaded, saved or deleted.
@@ -24,8 +21,6 @@ bool run_tag_list_dialog(App& app, TagListMode mode);
 void save_excel_dde_file(App& app);
 void export_current_tags(App& app);
 void run_import_dialog(App& app);
-// 40026 "Configure Logging Options...".
-void run_logging_options_dialog(App& app);
 
 // Closing: unsaved tag list changes are offered for saving once.
 void offer_to_save_changed_tags(App& app);

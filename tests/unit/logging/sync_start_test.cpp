@@ -145,6 +145,9 @@ class FakeLogControl : public LogControl {
         calls.push_back("build path");
         return setting.folder + L"\\" + setting.base_name;
     }
+    std::wstring log_path_of(const LogFileSetting& s) override {
+        return s.folder + L"\\" + s.base_name;
+    }
     bool has_current_log_path() const override { return true; }
     bool empty_log_file() override { return true; }
     LogColumns columns() const override { return {}; }
