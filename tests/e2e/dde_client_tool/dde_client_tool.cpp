@@ -160,8 +160,13 @@ class Churn {
                 ++tally_.values;
                 const bool readable = options_.xltable ? decode_xltable(value.bytes).has_value()
                                                        : decode_text(value.bytes).has_value();
-                if (!readable || !same_format(value.format, format_))
-                    ++tally_.undecodable;
+                if (!readable || !same_format(value.format, format_)) {
+                    // The first one says what went wrong: the run counts them all.
+                    if (tally_.undecodable++ == 0)
+                        say("UNDECODABLE after " + std::to_string(tally_.values - 1) +
+                            " values: format " + std::to_string(value.format) + ", " +
+                            std::to_string(value.bytes.size()) + " bytes");
+                }
             }
     }
 
