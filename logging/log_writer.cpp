@@ -396,6 +396,10 @@ void LogWriter::write_log_row(const PollSnapshot& row, std::wstring_view date, L
     if (!logging_on_ || cycle_start_)
         return;
     note_log_path();
+    // A file that is gone or empty (deleted while logging, its folder removed and made again)
+    // starts anew: without its header block no reader could tell which column is which.
+    if (log_file_size(current_path_).value_or(0) == 0)
+        logging_.header_needed = true;
     // Over the limit no row is written; the tick still starts a new file's header.
     if (!check_size_of(current_path_, false) && moment != LogMoment::Tick)
         return;

@@ -7,6 +7,8 @@
 # Environment: BRIXTEL_E2E_TIMEOUT (seconds for the suite, default 1200),
 # BRIXTEL_E2E_TIME_SCALE (stretches the suite's own waits on slow machines, default 1),
 # BRIXTEL_E2E_KEEP=1 keeps the run folder (prefix, logs) for a post-mortem.
+# BRIXTEL_E2E_SMALL_DRIVE=0 leaves out the small drive S: (a 64 KiB tmpfs) that is otherwise
+# mounted when allowed, for the full-disk test of the log.
 # Screenshots of failed tests land in <build dir>/e2e-artifacts.
 set -u
 
@@ -38,10 +40,15 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY
 
 xvfb_pid=""
+small_drive=""
 cleanup() {
     if [ -d "$WINEPREFIX" ]; then
         wineserver -k >/dev/null 2>&1
         timeout 30 wineserver -w >/dev/null 2>&1
+    fi
+    # Unmounted before the run folder goes, so its removal never reaches into it.
+    if [ -n "$small_drive" ]; then
+        umount "$small_drive" 2>/dev/null || umount -l "$small_drive" 2>/dev/null
     fi
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null
@@ -81,6 +88,19 @@ if ! timeout 300 wineboot -i >"$run_dir/wineboot.log" 2>&1; then
     exit 3
 fi
 echo "run-e2e: display $DISPLAY, prefix ready in $(($(date +%s) - started)) s"
+
+# A 64 KiB file system as drive S:, for the full-disk test of the log; only where this user may
+# mount one (root, outside a container that forbids it). Without it that test is skipped.
+mkdir -p "$run_dir/small"
+if [ "${BRIXTEL_E2E_SMALL_DRIVE:-1}" != 0 ] &&
+    mount -t tmpfs -o size=64k,mode=0777 tmpfs "$run_dir/small" 2>/dev/null; then
+    small_drive="$run_dir/small"
+    ln -s "$small_drive" "$WINEPREFIX/dosdevices/s:"
+    export BRIXTEL_E2E_SMALL_DRIVE='S:'
+else
+    unset BRIXTEL_E2E_SMALL_DRIVE
+    echo "run-e2e: no small drive (cannot mount a tmpfs here); the full-disk test is skipped"
+fi
 
 # Programs under test are given as Windows paths through the Z: drive.
 export BRIXTEL_EXE="Z:${program//\//\\}"

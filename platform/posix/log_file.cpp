@@ -95,15 +95,25 @@ void LogFile::write(std::wstring_view text) {
 void LogFile::flush() {
     if (!handle_ || handle_->fd < 0)
         return;
+    // Where this record begins: every write of it goes to the end.
+    const off_t start = ::lseek(handle_->fd, 0, SEEK_END);
     const char* data = pending_.data();
     std::size_t left = pending_.size();
+    off_t done = 0;
     while (left > 0) {
         const ssize_t written = ::write(handle_->fd, data, left);
         if (written <= 0)
             break;
         data += written;
         left -= static_cast<std::size_t>(written);
+        done += written;
     }
+    // A full disk took part of the record: the rest is lost, and so is that part, so the next
+    // record does not run on from half a line.
+    struct stat st {};
+    if (left > 0 && done > 0 && start >= 0 && ::fstat(handle_->fd, &st) == 0 &&
+        st.st_size == start + done)
+        static_cast<void>(::ftruncate(handle_->fd, start));
     pending_.clear();
 }
 

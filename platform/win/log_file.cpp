@@ -6,6 +6,7 @@ namespace brixtel {
 
 struct LogFile::Handle {
     HANDLE file = INVALID_HANDLE_VALUE;
+    std::wstring path;
 };
 
 namespace {
@@ -32,6 +33,26 @@ std::optional<WIN32_FILE_ATTRIBUTE_DATA> attributes_of(std::wstring_view path) {
     return data;
 }
 
+// Cuts the file back to `start` when it ends with exactly the `written` bytes of a record that
+// could not be written whole, so the next record does not run on from half a line. Through a
+// handle of its own: the log's handle may only append.
+void take_back_record(const std::wstring& path, std::uint64_t start, std::uint64_t written) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) &&
+        static_cast<std::uint64_t>(size.QuadPart) == start + written) {
+        LARGE_INTEGER at{};
+        at.QuadPart = static_cast<LONGLONG>(start);
+        if (SetFilePointerEx(file, at, nullptr, FILE_BEGIN))
+            SetEndOfFile(file);
+    }
+    CloseHandle(file);
+}
+
 } // namespace
 
 std::optional<LogFile> LogFile::open(std::wstring_view path, bool empty_first) {
@@ -42,7 +63,7 @@ std::optional<LogFile> LogFile::open(std::wstring_view path, bool empty_first) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
     // Appending by access right: every write goes to the end, wherever others wrote.
-    const DWORD access = empty_first ? GENERIC_WRITE : FILE_APPEND_DATA;
+    const DWORD access = (empty_first ? GENERIC_WRITE : FILE_APPEND_DATA) | FILE_READ_ATTRIBUTES;
     HANDLE file = CreateFileW(
         name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         empty_first ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -50,6 +71,7 @@ std::optional<LogFile> LogFile::open(std::wstring_view path, bool empty_first) {
         return std::nullopt;
     auto handle = std::make_unique<Handle>();
     handle->file = file;
+    handle->path = name;
     return LogFile(std::move(handle));
 }
 
@@ -76,16 +98,25 @@ void LogFile::write(std::wstring_view text) {
 void LogFile::flush() {
     if (!handle_ || handle_->file == INVALID_HANDLE_VALUE)
         return;
+    // Where this record begins: every write of it goes to the end.
+    LARGE_INTEGER start{};
+    const bool started = GetFileSizeEx(handle_->file, &start) != 0;
     const char* data = pending_.data();
     std::size_t left = pending_.size();
+    std::uint64_t done = 0;
     while (left > 0) {
         DWORD written = 0;
         const DWORD chunk = left > 0x10000000 ? 0x10000000 : static_cast<DWORD>(left);
-        if (!WriteFile(handle_->file, data, chunk, &written, nullptr) || written == 0)
-            break;
+        const BOOL ok = WriteFile(handle_->file, data, chunk, &written, nullptr);
         data += written;
         left -= written;
+        done += written;
+        if (!ok || written == 0)
+            break;
     }
+    // A full disk took part of the record: the rest is lost, and so is that part.
+    if (left > 0 && done > 0 && started)
+        take_back_record(handle_->path, static_cast<std::uint64_t>(start.QuadPart), done);
     pending_.clear();
 }
 

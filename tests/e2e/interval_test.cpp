@@ -2,6 +2,7 @@
 // dialog with what it leaves in the registry and the status bar, the Synchronized start dialog,
 // and a synchronized start that switches monitoring on by itself.
 #include "tests/e2e/driver/fixture.h"
+#include "tests/e2e/driver/logging.h"
 #include "tests/e2e/driver/registry.h"
 #include "tests/e2e/driver/remote_controls.h"
 #include "tests/e2e/driver/settings_seed.h"
@@ -16,27 +17,20 @@ namespace brixtel::e2e {
 namespace {
 
 constexpr UINT kSetUpdateInterval = 40011;
-constexpr UINT kMonitoring = 40012;
-constexpr UINT kSynchronizedStart = 40025;
+constexpr UINT kMonitoring = kMonitoringCommand;
+constexpr UINT kSynchronizedStart = kSynchronizedStartCommand;
 
 constexpr wchar_t kIntervalTitle[] = L"Update Interval";
-constexpr wchar_t kSyncTitle[] = L"Synchronized Monitoring Start and Logging";
+constexpr const wchar_t* kSyncTitle = kSyncStartTitle;
 
 constexpr int kHours = 1080;
 constexpr int kMinutes = 1081;
 constexpr int kSeconds = 1082;
 
-struct TimeIds {
-    int on;
-    int hour;
-    int minute;
-    int am_pm;
-};
-constexpr TimeIds kStart{1103, 1104, 1105, 1106};
-constexpr TimeIds kStop{1107, 1108, 1109, 1110};
-constexpr int kSyncLog = 1113;
-
-constexpr int kStatusMonitoring = 0;
+using TimeIds = SyncTimeIds;
+constexpr const TimeIds& kStart = kSyncStart;
+constexpr const TimeIds& kStop = kSyncStop;
+constexpr int kSyncLog = kSyncLogBox;
 
 const wchar_t kTooShort[] = L"You cannot specify a frequency less than 10 milliseconds.  Please "
                             L"check your entries or press \"Cancel\" to exit the option.";
@@ -48,32 +42,22 @@ const std::wstring kPoint = L"Module 1,2,3 Block 100 -- FIC-101 -- NO_DATABASE";
 
 class IntervalTest : public BrixtelTest {
   protected:
+    void SetUp() override {
+        BrixtelTest::SetUp();
+        ASSERT_TRUE(documents.redirect());
+    }
+
     ::testing::AssertionResult open(UINT command, std::wstring_view title, HWND* dialog) {
-        if (!brixtel.post_command(command))
-            return ::testing::AssertionFailure() << "command " << command << " not posted";
-        return brixtel.wait_for_window(title, dialog);
+        return open_dialog(brixtel, command, title, dialog);
     }
 
     ::testing::AssertionResult leave(HWND dialog, int button) {
-        if (!click(dialog, button))
-            return ::testing::AssertionFailure() << "button " << button << " cannot be clicked";
-        return brixtel.wait_until_gone(dialog);
+        return leave_dialog(brixtel, dialog, button);
     }
 
-    // Waits for the message box, checks its caption and text and closes it with OK.
     ::testing::AssertionResult box_shown_and_closed(std::wstring_view caption,
                                                     std::wstring_view text) {
-        HWND box = nullptr;
-        if (auto found = brixtel.wait_for_window(caption, &box); !found)
-            return found;
-        const auto content = read_message_box(box);
-        if (!content)
-            return ::testing::AssertionFailure() << "the box went away before it was read";
-        if (content->text != text)
-            return ::testing::AssertionFailure() << "box text \"" << narrow(content->text) << "\"";
-        if (!press_message_box_button(box, L"OK"))
-            return ::testing::AssertionFailure() << "the box has no OK button";
-        return brixtel.wait_until_gone(box);
+        return answer_message_box(brixtel, caption, text);
     }
 
     ::testing::AssertionResult fill_interval(HWND dialog, const wchar_t* hours,
@@ -105,6 +89,8 @@ class IntervalTest : public BrixtelTest {
         const MenuItem* item = menu.find(kMonitoring);
         return item ? std::optional<MenuItem>(*item) : std::nullopt;
     }
+
+    DocumentsFolder documents;
 };
 
 // Typing into a field as a user does: characters go in at the end of its text.
@@ -176,72 +162,13 @@ TEST_F(UpdateIntervalTest, TakesADecimalCommaAndRefusesWhatCannotBeANumberAsItIs
 // ---- Synchronized start ---------------------------------------------------------------------
 
 std::vector<std::wstring> items_of(HWND dialog, int id) {
-    return combo_box_items(dialog_item(dialog, id)).value_or(std::vector<std::wstring>{});
-}
-
-std::optional<std::wstring> selected_item(HWND dialog, int id) {
-    const auto index = send_bounded(dialog_item(dialog, id), CB_GETCURSEL);
-    const auto items = items_of(dialog, id);
-    if (!index || *index < 0 || static_cast<std::size_t>(*index) >= items.size())
-        return std::nullopt;
-    return items[static_cast<std::size_t>(*index)];
-}
-
-// A time of day as the dialog's lists show it, whichever clock the locale has.
-struct ListedTime {
-    int hour = 0; // as listed: 1-12 on the 12-hour clock
-    int minute = 0;
-    std::wstring am_pm; // empty on the 24-hour clock
-};
-
-ListedTime listed(int hour, int minute, bool twelve_hour) {
-    if (!twelve_hour)
-        return {hour, minute, L""};
-    const int shown = hour % 12 == 0 ? 12 : hour % 12;
-    return {shown, minute, hour < 12 ? L"AM" : L"PM"};
-}
-
-bool twelve_hour_clock(HWND dialog) {
-    return items_of(dialog, kStart.hour).size() == 12;
-}
-
-std::optional<ListedTime> shown_time(HWND dialog, const TimeIds& ids) {
-    const auto hour = selected_item(dialog, ids.hour);
-    const auto minute = selected_item(dialog, ids.minute);
-    if (!hour || !minute)
-        return std::nullopt;
-    ListedTime time{std::stoi(*hour), std::stoi(*minute), L""};
-    if (twelve_hour_clock(dialog)) {
-        const auto am_pm = selected_item(dialog, ids.am_pm);
-        if (!am_pm)
-            return std::nullopt;
-        time.am_pm = *am_pm;
-    }
-    return time;
-}
-
-// Picks the time in a time's lists as a user would.
-::testing::AssertionResult choose_time(HWND dialog, const TimeIds& ids, int hour, int minute) {
-    const bool twelve = twelve_hour_clock(dialog);
-    const ListedTime wanted = listed(hour, minute, twelve);
-    const auto hours = items_of(dialog, ids.hour);
-    int hour_index = -1;
-    for (std::size_t i = 0; i < hours.size(); ++i) {
-        if (std::stoi(hours[i]) == wanted.hour)
-            hour_index = static_cast<int>(i);
-    }
-    if (hour_index < 0 || !select_combo_box_item(dialog, ids.hour, hour_index) ||
-        !select_combo_box_item(dialog, ids.minute, minute))
-        return ::testing::AssertionFailure() << "time " << hour << ":" << minute << " not listed";
-    if (twelve && !select_combo_box_item(dialog, ids.am_pm, wanted.am_pm == L"AM" ? 0 : 1))
-        return ::testing::AssertionFailure() << "no AM/PM list";
-    return ::testing::AssertionSuccess();
+    return combo_items(dialog, id);
 }
 
 void expect_time(HWND dialog, const TimeIds& ids, int hour, int minute) {
     const auto shown = shown_time(dialog, ids);
     ASSERT_TRUE(shown) << "a list of control " << ids.on << " has no selection";
-    const ListedTime expected = listed(hour, minute, twelve_hour_clock(dialog));
+    const ListedTime expected = listed_time(hour, minute, twelve_hour_clock(dialog));
     EXPECT_EQ(shown->hour, expected.hour);
     EXPECT_EQ(shown->minute, expected.minute);
     EXPECT_EQ(shown->am_pm, expected.am_pm);
@@ -302,36 +229,7 @@ TEST_F(SynchronizedStartTest, StartAtTheCurrentMinuteSwitchesMonitoringOnAndGray
     ASSERT_TRUE(brixtel.launch());
     ASSERT_TRUE(brixtel.wait_for_status_text(kStatusMonitoring, L"Monitoring: OFF (00:00:01.000)"));
 
-    // The minute may turn while the dialog is worked; then the start is set once more.
-    bool started = false;
-    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-        SYSTEMTIME now{};
-        GetLocalTime(&now);
-        if (now.wSecond >= 40) {
-            const WORD minute = now.wMinute;
-            ASSERT_TRUE(poll_until(
-                [&] {
-                    GetLocalTime(&now);
-                    return now.wMinute != minute;
-                },
-                30s, 200ms));
-        }
-        HWND dialog = nullptr;
-        ASSERT_TRUE(open(kSynchronizedStart, kSyncTitle, &dialog));
-        ASSERT_TRUE(set_checked(dialog, kStart.on, true));
-        ASSERT_TRUE(poll_until([&] { return item_enabled(dialog, kStart.hour); }, kWaitBound));
-        ASSERT_TRUE(choose_time(dialog, kStart, now.wHour, now.wMinute));
-        ASSERT_TRUE(set_checked(dialog, kSyncLog, false));
-        ASSERT_TRUE(leave(dialog, IDOK));
-        started = static_cast<bool>(
-            brixtel.wait_for_status_text(kStatusMonitoring, L"Monitoring: ON (00:00:01.000)"));
-        SYSTEMTIME after{};
-        GetLocalTime(&after);
-        if (!started) {
-            ASSERT_NE(after.wMinute, now.wMinute) << "monitoring did not start in its minute";
-        }
-    }
-    ASSERT_TRUE(started);
+    ASSERT_TRUE(start_synchronized_now(brixtel, false, L"Monitoring: ON (00:00:01.000)"));
     const auto item = monitoring_item();
     ASSERT_TRUE(item);
     EXPECT_TRUE(item->checked);

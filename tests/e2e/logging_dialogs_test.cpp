@@ -5,6 +5,7 @@
 // LogWriterDialogTest needs the log writer itself (file names with the date, the size check's
 // status texts); the other suites need only the dialogs.
 #include "tests/e2e/driver/fixture.h"
+#include "tests/e2e/driver/logging.h"
 #include "tests/e2e/driver/registry.h"
 #include "tests/e2e/driver/window_query.h"
 
@@ -20,12 +21,11 @@
 namespace brixtel::e2e {
 namespace {
 
-constexpr UINT kLogData = 40013;
-constexpr UINT kConfigureLogging = 40026;
+constexpr UINT kLogData = kLogDataCommand;
+constexpr UINT kConfigureLogging = kConfigureLoggingCommand;
 constexpr UINT kResetSuppressedDialogs = 40027;
 
-constexpr wchar_t kLogTypeTitle[] = L"Type of Logging";
-constexpr wchar_t kOptionsTitle[] = L"Logging Options";
+constexpr const wchar_t* kOptionsTitle = kLoggingOptionsTitle;
 
 // "Type of Logging".
 constexpr int kPastData = 1043;
@@ -59,10 +59,6 @@ constexpr int kCurrentFile = 1167;
 
 // "Log Alert".
 constexpr int kDontShowAgain = 1147;
-
-constexpr int kStatusLogging = 1;
-constexpr int kStatusLogSize = 2;
-constexpr int kStatusLogFile = 3;
 
 const wchar_t kNoFolderMessage[] =
     L"You must enter a valid log directory; otherwise press Cancel to exit out of the dialog.";
@@ -136,44 +132,20 @@ bool ends_with(std::wstring_view text, std::wstring_view end) {
     return text.size() >= end.size() && same_text(text.substr(text.size() - end.size()), end);
 }
 
-// The date as log file names carry it: the short date with the characters a file name cannot
-// hold turned into single underscores.
-std::wstring file_date_text() {
-    wchar_t date[128] = {};
-    if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 128) == 0)
-        return {};
-    std::wstring text;
-    std::wstring piece;
-    for (const wchar_t* c = date;; ++c) {
-        if (*c == 0 || std::wstring_view(L"|<>*?/\":").find(*c) != std::wstring_view::npos) {
-            if (!piece.empty())
-                text += (text.empty() ? L"" : L"_") + piece;
-            piece.clear();
-            if (*c == 0)
-                return text;
-            continue;
-        }
-        piece += *c;
-    }
-}
-
 class LoggingDialogTest : public BrixtelTest {
   protected:
     void SetUp() override {
         BrixtelTest::SetUp();
+        ASSERT_TRUE(documents.redirect());
         ASSERT_TRUE(brixtel.launch());
     }
 
     ::testing::AssertionResult open(UINT command, std::wstring_view title, HWND* dialog) {
-        if (!brixtel.post_command(command))
-            return ::testing::AssertionFailure() << "command " << command << " not posted";
-        return brixtel.wait_for_window(title, dialog);
+        return open_dialog(brixtel, command, title, dialog);
     }
 
     ::testing::AssertionResult leave(HWND dialog, int button) {
-        if (!click(dialog, button))
-            return ::testing::AssertionFailure() << "button " << button << " cannot be clicked";
-        return brixtel.wait_until_gone(dialog);
+        return leave_dialog(brixtel, dialog, button);
     }
 
     // Presses OK, expects a box with this caption and text, answers it with `button`, and
@@ -211,17 +183,10 @@ class LoggingDialogTest : public BrixtelTest {
     }
 
     ::testing::AssertionResult log_data_checked(bool expected) {
-        Menu menu;
-        if (auto read = brixtel.read_menu(&menu); !read)
-            return read;
-        const MenuItem* item = menu.find(kLogData);
-        if (!item)
-            return ::testing::AssertionFailure() << "no Log Data item";
-        if (item->checked != expected)
-            return ::testing::AssertionFailure()
-                   << "Log Data is " << (item->checked ? "" : "not ") << "checked";
-        return ::testing::AssertionSuccess();
+        return command_checked(brixtel, kLogData, expected);
     }
+
+    DocumentsFolder documents;
 };
 
 using LogTypeDialogTest = LoggingDialogTest;

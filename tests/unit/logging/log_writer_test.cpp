@@ -132,6 +132,24 @@ TEST_F(Writer, FirstRowOfAFileComesAfterTheHeaderAndTheFileStaysReadOnly) {
     EXPECT_EQ(status(2), L"Log Size: 0.1 MB (of 5 MB)");
 }
 
+TEST_F(Writer, ALogDeletedWhileLoggingStartsAgainWithItsHeader) {
+    start();
+    writer.write_log_row(cycle_row(L"1", L"2"), L"3/4/21", LogMoment::Answer);
+    fs::remove(file("Plant.CSV"));
+    writer.write_log_row(cycle_row(L"3", L"4"), L"3/4/21", LogMoment::Answer);
+    EXPECT_EQ(read_all(file("Plant.CSV")), ",,1-2-3-100,1-2-3-101\r\n"
+                                           ",,FIC-101,TIC-204\r\n"
+                                           "Date,Time of Request,\r\n"
+                                           "3/4/21,10:00:00.000,3,4,\r\n");
+    // Its folder gone: the header waits for the first record that can be written.
+    fs::remove_all(folder);
+    writer.write_log_row(cycle_row(L"5", L"6"), L"3/4/21", LogMoment::Answer);
+    EXPECT_EQ(seat.boxes.size(), 1u);
+    fs::create_directories(folder);
+    writer.write_log_row(cycle_row(L"7", L"8"), L"3/4/21", LogMoment::Answer);
+    EXPECT_EQ(read_all(file("Plant.CSV")).rfind(",,1-2-3-100,1-2-3-101\r\n", 0), 0u);
+}
+
 TEST_F(Writer, NothingIsWrittenWhileLoggingIsOffOrACycleIsStarting) {
     writer.write_log_row(cycle_row(L"1", L"2"), L"3/4/21", LogMoment::Answer);
     writer.start_logging(false);
