@@ -18,8 +18,8 @@ namespace brixtel {
 class LogFile {
   public:
     // Clears the read-only attribute of an existing file first, then opens it for writing
-    // without keeping others from reading or writing it: appending, or emptied first when
-    // `empty_first`. Nothing when the file cannot be opened.
+    // (and for setting its attributes) without keeping others from reading or writing it:
+    // appending, or emptied first when `empty_first`. Nothing when the file cannot be opened.
     static std::optional<LogFile> open(std::wstring_view path, bool empty_first);
 
     LogFile(LogFile&&) noexcept;
@@ -30,6 +30,13 @@ class LogFile {
     void write(std::wstring_view text);
     void flush();
     void close();
+    // Flushes, sets the read-only attribute through the open file (no second open of the path,
+    // which costs far more than the write under Wine) and closes it. False when the attribute
+    // could not be set that way; the file is closed all the same.
+    bool close_read_only();
+    // The open file's size in bytes, what has been flushed included; nothing when it cannot be
+    // read or the file is closed.
+    std::optional<std::uint64_t> size() const;
 
     struct Handle;
 

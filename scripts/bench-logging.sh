@@ -12,7 +12,8 @@
 # Environment: BENCH_KEEP=1 keeps the run folder (prefix, logs, records, program output);
 # BENCH_QUIET_LOAD (default 1.5) and BENCH_QUIET_BOUND (seconds, default 600): the run waits
 # at most that long for the load average to fall below that before it starts; BENCH_PHASES
-# (default "export-off export-on debug-off debug-on") runs only some of the four.
+# (default "export-off export-on debug-off debug-on") runs only some of the four;
+# BENCH_PROGRAM measures another Brixtel.exe (a build from before a change, say).
 set -u
 
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -144,7 +145,9 @@ for phase in $phases; do
             logged=$(per_second "${WRITTEN[$phase]}" "$d")
             missed=$(awk -v w="${WRITTEN[$phase]}" -v e="$expected" \
                 'BEGIN { if (e > 0) printf "%.1f%%", 100 * (e - w) / e; else print "-" }')
+            # Logging starts a moment before READY: a few records more than counted is none behind.
             behind=$((SINCE_READY[$phase] / per - LOGGED[$phase]))
+            [ "$behind" -lt 0 ] && behind=0
             lines=$(per_second "${LINES[$phase]}" "$d")
         fi
         printf "$format" "${view^}, $logging" "${LOAD[$phase]}" "$(per_second "$expected" "$d")" \

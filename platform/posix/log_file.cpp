@@ -116,6 +116,25 @@ void LogFile::close() {
     handle_.reset();
 }
 
+bool LogFile::close_read_only() {
+    if (!handle_)
+        return false;
+    flush();
+    struct stat st {};
+    const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+    const bool marked = handle_->fd >= 0 && ::fstat(handle_->fd, &st) == 0 &&
+                        ::fchmod(handle_->fd, st.st_mode & ~writable & 07777) == 0;
+    close();
+    return marked;
+}
+
+std::optional<std::uint64_t> LogFile::size() const {
+    struct stat st {};
+    if (!handle_ || handle_->fd < 0 || ::fstat(handle_->fd, &st) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
 bool log_file_exists(std::wstring_view path) {
     return status_of(path).has_value();
 }

@@ -42,7 +42,7 @@ std::optional<LogFile> LogFile::open(std::wstring_view path, bool empty_first) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
     // Appending by access right: every write goes to the end, wherever others wrote.
-    const DWORD access = empty_first ? GENERIC_WRITE : FILE_APPEND_DATA;
+    const DWORD access = empty_first ? GENERIC_WRITE : FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES;
     HANDLE file = CreateFileW(
         name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         empty_first ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -96,6 +96,34 @@ void LogFile::close() {
     if (handle_->file != INVALID_HANDLE_VALUE)
         CloseHandle(handle_->file);
     handle_.reset();
+}
+
+bool LogFile::close_read_only() {
+    if (!handle_)
+        return false;
+    flush();
+    bool marked = false;
+    FILE_BASIC_INFO info{};
+    if (handle_->file != INVALID_HANDLE_VALUE &&
+        GetFileInformationByHandleEx(handle_->file, FileBasicInfo, &info, sizeof info)) {
+        // Times of 0 are left as they are.
+        info.CreationTime.QuadPart = 0;
+        info.LastAccessTime.QuadPart = 0;
+        info.LastWriteTime.QuadPart = 0;
+        info.ChangeTime.QuadPart = 0;
+        info.FileAttributes =
+            (info.FileAttributes & ~DWORD{FILE_ATTRIBUTE_NORMAL}) | FILE_ATTRIBUTE_READONLY;
+        marked = SetFileInformationByHandle(handle_->file, FileBasicInfo, &info, sizeof info) != 0;
+    }
+    close();
+    return marked;
+}
+
+std::optional<std::uint64_t> LogFile::size() const {
+    LARGE_INTEGER bytes{};
+    if (!handle_ || handle_->file == INVALID_HANDLE_VALUE || !GetFileSizeEx(handle_->file, &bytes))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(bytes.QuadPart);
 }
 
 bool log_file_exists(std::wstring_view path) {

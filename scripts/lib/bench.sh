@@ -40,7 +40,8 @@ bench_build() {
 }
 
 BENCH_WIN_BUILD="$PWD/build/windows"
-BENCH_PROGRAM="$BENCH_WIN_BUILD/stage/Programs/Brixtel.exe"
+# BENCH_PROGRAM may name another build of Brixtel.exe to measure (one from before a change).
+BENCH_PROGRAM="${BENCH_PROGRAM:-$BENCH_WIN_BUILD/stage/Programs/Brixtel.exe}"
 BENCH_HOOK="$BENCH_WIN_BUILD/e2e/brixtel_e2e_hook.dll"
 BENCH_SIMULATOR="$PWD/build/native/tools/zandor-sim/zandor-sim"
 
