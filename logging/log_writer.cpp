@@ -432,14 +432,16 @@ void LogWriter::write_log_row(const PollSnapshot& row, std::wstring_view date, L
 
 void LogWriter::write_lines_of(const std::wstring& path, std::wstring_view date,
                                std::wstring_view time, std::wstring_view text, bool check_each) {
+    // The size counts what is buffered, so the record goes out in one write.
     for (const std::wstring& line : debug_log_lines(date, time, text)) {
         if (!stream_)
             return;
         write_line(line);
-        stream_->flush();
         if (check_each && !check_size_of(path, false))
             return;
     }
+    if (stream_)
+        stream_->flush();
 }
 
 void LogWriter::write_debug_record(const std::wstring& path, std::wstring_view date,

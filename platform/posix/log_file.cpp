@@ -80,6 +80,7 @@ LogFile& LogFile::operator=(LogFile&& other) noexcept {
         close();
         handle_ = std::move(other.handle_);
         pending_ = std::move(other.pending_);
+        flushed_size_ = other.flushed_size_;
     }
     return *this;
 }
@@ -104,6 +105,7 @@ void LogFile::flush() {
         data += written;
         left -= static_cast<std::size_t>(written);
     }
+    count_flushed(pending_.size() - left);
     pending_.clear();
 }
 
@@ -114,6 +116,7 @@ void LogFile::close() {
     if (handle_->fd >= 0)
         ::close(handle_->fd);
     handle_.reset();
+    flushed_size_.reset();
 }
 
 bool LogFile::close_read_only() {
@@ -128,7 +131,7 @@ bool LogFile::close_read_only() {
     return marked;
 }
 
-std::optional<std::uint64_t> LogFile::size() const {
+std::optional<std::uint64_t> LogFile::system_size() const {
     struct stat st {};
     if (!handle_ || handle_->fd < 0 || ::fstat(handle_->fd, &st) != 0)
         return std::nullopt;

@@ -61,6 +61,7 @@ LogFile& LogFile::operator=(LogFile&& other) noexcept {
         close();
         handle_ = std::move(other.handle_);
         pending_ = std::move(other.pending_);
+        flushed_size_ = other.flushed_size_;
     }
     return *this;
 }
@@ -86,6 +87,7 @@ void LogFile::flush() {
         data += written;
         left -= written;
     }
+    count_flushed(pending_.size() - left);
     pending_.clear();
 }
 
@@ -96,6 +98,7 @@ void LogFile::close() {
     if (handle_->file != INVALID_HANDLE_VALUE)
         CloseHandle(handle_->file);
     handle_.reset();
+    flushed_size_.reset();
 }
 
 bool LogFile::close_read_only() {
@@ -119,7 +122,7 @@ bool LogFile::close_read_only() {
     return marked;
 }
 
-std::optional<std::uint64_t> LogFile::size() const {
+std::optional<std::uint64_t> LogFile::system_size() const {
     LARGE_INTEGER bytes{};
     if (!handle_ || handle_->file == INVALID_HANDLE_VALUE || !GetFileSizeEx(handle_->file, &bytes))
         return std::nullopt;

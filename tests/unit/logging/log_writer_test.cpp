@@ -458,6 +458,23 @@ TEST_P(DebugRecords, LinesStopAtTheLimitAndSoDoTheRecordsAfterThem) {
     EXPECT_TRUE(log_file_read_only(file("Plant.LOG").wstring()));
 }
 
+// The size is counted across the records of a batch as the file grows: the third passes the
+// limit and is the last written.
+TEST_P(DebugRecords, TheLimitCountsWhatEarlierRecordsWrote) {
+    CurrentLogging logging = writer.current_logging();
+    logging.options.log_size = 1;
+    writer_in_use->load_logging(logging);
+    start();
+    set_file_size("Plant.LOG", kMb - 60); // each line below is 25 bytes
+    for (const wchar_t* text : {L"a", L"b", L"c", L"d"})
+        record(text);
+    end_turn();
+    EXPECT_EQ(read_all(file("Plant.LOG")).substr(kMb - 60), "3/4/21\t10:00:00.042\ta\r\n"
+                                                            "3/4/21\t10:00:00.042\tb\r\n"
+                                                            "3/4/21\t10:00:00.042\tc\r\n");
+    EXPECT_FALSE(writer_in_use->logging_on());
+}
+
 TEST_P(DebugRecords, ARecordGoesToTheFileNamedWhenItCame) {
     start();
     record(L"debug");
