@@ -38,9 +38,9 @@ std::wstring table_printf(StringId id, std::initializer_list<PrintfArg> args) {
 } // namespace
 
 LogWriter::LogWriter(Seat& seat, Registry& registry, LogFolderSystem& folders, LocaleClock& clock,
-                     SnapshotList& snapshots, LogSources& sources)
+                     SnapshotList& snapshots, LogSources& sources, LogBatching* batching)
     : seat_(seat), registry_(registry), folders_(folders), clock_(clock), snapshots_(snapshots),
-      sources_(sources) {
+      sources_(sources), batching_(batching) {
     saved_ = file_setting_locked();
 }
 
@@ -53,6 +53,7 @@ CurrentLogging LogWriter::current_logging() const {
 
 void LogWriter::load_logging(const CurrentLogging& logging) {
     Lock guard(lock_);
+    write_pending_locked();
     logging_ = logging;
     saved_ = file_setting_locked();
 }
@@ -121,6 +122,7 @@ bool LogWriter::has_current_log_path() const {
 
 bool LogWriter::empty_log_file() {
     Lock guard(lock_);
+    write_pending_locked();
     if (!has_current_path_)
         build_log_path();
     if (!open_log(current_path_, true))
@@ -167,11 +169,13 @@ std::uint32_t LogWriter::size_limit_mb() const {
 
 void LogWriter::set_size_limit_mb(std::uint32_t megabytes) {
     Lock guard(lock_);
+    write_pending_locked();
     logging_.options.log_size = megabytes;
 }
 
 void LogWriter::clear_size_exceeded() {
     Lock guard(lock_);
+    write_pending_locked();
     size_exceeded_ = false;
 }
 
@@ -224,6 +228,7 @@ void LogWriter::start_logging(bool user_started) {
 void LogWriter::stop_logging() {
     {
         Lock guard(lock_);
+        write_pending_locked();
         close_log();
         logging_on_ = false;
         user_started_ = false;
@@ -240,6 +245,7 @@ void LogWriter::show_logging_off() {
 
 bool LogWriter::check_size(bool at_start) {
     Lock guard(lock_);
+    write_pending_locked();
     if (!has_current_path_)
         build_log_path();
     return check_size_of(current_path_, at_start);
@@ -248,7 +254,12 @@ bool LogWriter::check_size(bool at_start) {
 bool LogWriter::check_size_of(const std::wstring& path, bool at_start) {
     seat_.set_status_text(kLogFilePart, table_printf(ids::LogFileName, {std::wstring_view(path)}));
     const std::uint32_t limit = logging_.options.log_size;
-    if (!log_file_exists(path)) {
+    // While a record's file is open it is measured through the open file: asking by path
+    // twice after every line cost more than the line.
+    const bool open_here = stream_ && stream_path_ == path;
+    const std::optional<std::uint64_t> open_size =
+        open_here ? stream_->size() : std::optional<std::uint64_t>();
+    if (!open_here && !log_file_exists(path)) {
         seat_.set_status_text(kLoggingPart, string_text(ids::LoggingOn));
         seat_.set_status_text(kLogSizePart, log_size_zero_text(limit));
         size_exceeded_ = false;
@@ -256,8 +267,9 @@ bool LogWriter::check_size_of(const std::wstring& path, bool at_start) {
     }
     // A file about to be emptied counts as empty.
     const bool emptied = at_start && !append_mode_;
-    const std::optional<std::uint64_t> size =
-        emptied ? std::optional<std::uint64_t>(0) : log_file_size(path);
+    const std::optional<std::uint64_t> size = emptied     ? std::optional<std::uint64_t>(0)
+                                              : open_size ? open_size
+                                                          : log_file_size(path);
     const std::uint64_t bytes = size.value_or(0);
     const double megabytes = shown_megabytes(bytes);
     if (limit == 0) {
@@ -293,6 +305,7 @@ bool LogWriter::check_size_of(const std::wstring& path, bool at_start) {
 
 void LogWriter::refresh_log_status() {
     Lock guard(lock_);
+    write_pending_locked();
     const std::wstring path = build_log_path();
     seat_.set_status_text(kLogFilePart, table_printf(ids::LogFileName, {std::wstring_view(path)}));
     const std::uint32_t limit = logging_.options.log_size;
@@ -330,18 +343,19 @@ bool LogWriter::open_log(const std::wstring& path, bool empty_first) {
 
 // Every file written is read-only between records: others may read it, not change it.
 void LogWriter::close_log() {
+    bool marked = false;
     if (stream_) {
-        stream_->close();
+        marked = stream_->close_read_only();
         stream_.reset();
     }
     const std::wstring& path = stream_path_.empty() ? current_path_ : stream_path_;
-    if (!path.empty() && log_file_exists(path))
+    if (!marked && !path.empty() && log_file_exists(path))
         set_log_file_read_only(path, true);
     stream_path_.clear();
 }
 
-bool LogWriter::open_for_record() {
-    if (open_log(current_path_, false))
+bool LogWriter::open_for_record(const std::wstring& path) {
+    if (open_log(path, false))
         return true;
     // One box at a time: records keep coming while it is shown.
     if (message_box_allowed_) {
@@ -393,6 +407,7 @@ void LogWriter::set_cycle_start(bool cycle_start) {
 
 void LogWriter::write_log_row(const PollSnapshot& row, std::wstring_view date, LogMoment moment) {
     Lock guard(lock_);
+    write_pending_locked();
     if (!logging_on_ || cycle_start_)
         return;
     note_log_path();
@@ -403,7 +418,7 @@ void LogWriter::write_log_row(const PollSnapshot& row, std::wstring_view date, L
     // Over the limit no row is written; the tick still starts a new file's header.
     if (!check_size_of(current_path_, false) && moment != LogMoment::Tick)
         return;
-    if (!open_for_record())
+    if (!open_for_record(current_path_))
         return;
     if (logging_.header_needed) {
         write_live_header();
@@ -419,16 +434,27 @@ void LogWriter::write_log_row(const PollSnapshot& row, std::wstring_view date, L
     close_log();
 }
 
-void LogWriter::write_lines_of(std::wstring_view date, std::wstring_view time,
-                               std::wstring_view text, bool check_each) {
+void LogWriter::write_lines_of(const std::wstring& path, std::wstring_view date,
+                               std::wstring_view time, std::wstring_view text, bool check_each) {
+    // The size counts what is buffered, so the record goes out in one write.
     for (const std::wstring& line : debug_log_lines(date, time, text)) {
         if (!stream_)
             return;
         write_line(line);
-        stream_->flush();
-        if (check_each && !check_size_of(current_path_, false))
+        if (check_each && !check_size_of(path, false))
             return;
     }
+    if (stream_)
+        stream_->flush();
+}
+
+void LogWriter::write_debug_record(const std::wstring& path, std::wstring_view date,
+                                   std::wstring_view time, std::wstring_view text) {
+    if (!check_size_of(path, false))
+        return;
+    if (!(stream_ && stream_path_ == path) && !open_for_record(path))
+        return;
+    write_lines_of(path, date, time, text, true);
 }
 
 void LogWriter::write_debug_log_lines(std::wstring_view date, std::wstring_view time,
@@ -437,11 +463,34 @@ void LogWriter::write_debug_log_lines(std::wstring_view date, std::wstring_view 
     if (!logging_on_)
         return;
     note_log_path();
-    if (!check_size_of(current_path_, false))
+    if (batching_ && (!pending_.empty() || batching_->request_write())) {
+        pending_.push_back(
+            {current_path_, std::wstring(date), std::wstring(time), std::wstring(text)});
         return;
-    if (!open_for_record())
+    }
+    write_debug_record(current_path_, date, time, text);
+    close_log();
+}
+
+// ---- Batches -----------------------------------------------------------------------------------
+
+void LogWriter::write_pending_records() {
+    Lock guard(lock_);
+    write_pending_locked();
+}
+
+void LogWriter::write_pending_locked() {
+    if (pending_.empty())
         return;
-    write_lines_of(date, time, text, true);
+    // Records that come while a box of this batch is shown make the next batch.
+    std::vector<PendingRecord> records;
+    records.swap(pending_);
+    for (const PendingRecord& record : records) {
+        // The limit may have stopped logging with an earlier record.
+        if (!logging_on_)
+            break;
+        write_debug_record(record.path, record.date, record.time, record.text);
+    }
     close_log();
 }
 
@@ -464,6 +513,7 @@ std::size_t LogWriter::stored_item_count() const {
 
 bool LogWriter::write_past_data(LogOpenMode mode, std::optional<std::size_t> count) {
     Lock guard(lock_);
+    write_pending_locked();
     if (!has_current_path_)
         build_log_path();
     if (!open_log(current_path_, mode == LogOpenMode::Empty))
@@ -478,7 +528,7 @@ bool LogWriter::write_past_data(LogOpenMode mode, std::optional<std::size_t> cou
             // An item without a date belongs to the day of the one before it.
             if (!item->cycle_date.empty())
                 date = item->cycle_date;
-            write_lines_of(date, item->values[1].value_or(std::wstring()),
+            write_lines_of(current_path_, date, item->values[1].value_or(std::wstring()),
                            item->values[2].value_or(std::wstring()), false);
         }
     } else if (!items.empty()) {

@@ -18,8 +18,8 @@ namespace brixtel {
 class LogFile {
   public:
     // Clears the read-only attribute of an existing file first, then opens it for writing
-    // without keeping others from reading or writing it: appending, or emptied first when
-    // `empty_first`. Nothing when the file cannot be opened.
+    // (and for setting its attributes) without keeping others from reading or writing it:
+    // appending, or emptied first when `empty_first`. Nothing when the file cannot be opened.
     static std::optional<LogFile> open(std::wstring_view path, bool empty_first);
 
     LogFile(LogFile&&) noexcept;
@@ -30,13 +30,34 @@ class LogFile {
     void write(std::wstring_view text);
     void flush();
     void close();
+    // Flushes, sets the read-only attribute through the open file (no second open of the path,
+    // which costs far more than the write under Wine) and closes it. False when the attribute
+    // could not be set that way; the file is closed all the same.
+    bool close_read_only();
+    // The open file's size in bytes with what is still buffered; nothing when it cannot be
+    // read or the file is closed. Asked of the system once per opening, then counted as the
+    // text is written: a size check after every line must not cost a call each.
+    std::optional<std::uint64_t> size() const {
+        if (!flushed_size_)
+            flushed_size_ = system_size();
+        if (!flushed_size_)
+            return std::nullopt;
+        return *flushed_size_ + pending_.size();
+    }
 
     struct Handle;
 
   private:
     explicit LogFile(std::unique_ptr<Handle> handle);
+    std::optional<std::uint64_t> system_size() const;
+    // Bytes written out after `flushed_size_` was read.
+    void count_flushed(std::uint64_t bytes) {
+        if (flushed_size_)
+            *flushed_size_ += bytes;
+    }
     std::unique_ptr<Handle> handle_;
     std::string pending_;
+    mutable std::optional<std::uint64_t> flushed_size_;
 };
 
 bool log_file_exists(std::wstring_view path);

@@ -21,11 +21,8 @@ set -u
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top" || exit 3
 
-seconds="${1:-60}"
-if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 10 ] || [ "$seconds" -gt 3600 ]; then
-    echo "usage: $0 [seconds]   (10 to 3600, default 60)" >&2
-    exit 2
-fi
+source scripts/lib/bench.sh
+seconds=$(bench_seconds_argument "$0" "${1:-60}") || exit 2
 
 points=50
 interval_ms=10
@@ -37,125 +34,16 @@ fill_bound="${BENCH_FILL_BOUND:-600}"
 reading_bound=1500      # seconds the driver may take to read the Export View's rows
 wanted_rate=$((points * 1000 / interval_ms))
 
-win_build="$top/build/windows"
-native_build="$top/build/native"
-program="$win_build/stage/Programs/Brixtel.exe"
-driver="$win_build/bench/bench_views.exe"
-floor="$win_build/bench/bench_floor.exe"
-hook="$win_build/e2e/brixtel_e2e_hook.dll"
-simulator="$native_build/tools/zandor-sim/zandor-sim"
+driver="$BENCH_WIN_BUILD/bench/bench_views.exe"
+floor="$BENCH_WIN_BUILD/bench/bench_floor.exe"
 
 say() { echo "bench-views: $*" >&2; }
 
-# ---- Packages and builds ------------------------------------------------------------------
-
-packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine wine64 xvfb xauth procps)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    say "installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
-        { say "cannot install ${missing[*]} (run as root)"; exit 3; }
-fi
-
-say "building"
-{ cmake --preset windows >/dev/null &&
-    cmake --build --preset windows -j2 --target Brixtel bench_views bench_floor brixtel_e2e_hook >/dev/null &&
-    cmake --preset native >/dev/null &&
-    cmake --build --preset native -j2 --target zandor-sim >/dev/null; } ||
-    { say "the build failed"; exit 3; }
-
-# ---- Run folder, display and Wine ---------------------------------------------------------
-
-source scripts/lib/display.sh
-run_dir=$(mktemp -d "$win_build/bench-run.XXXXXX")
-SIMULATOR_PID=""
-cleanup() {
-    [ -n "$SIMULATOR_PID" ] && kill "$SIMULATOR_PID" 2>/dev/null
-    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-        wineserver -k >/dev/null 2>&1
-        timeout 30 wineserver -w >/dev/null 2>&1
-    fi
-    stop_virtual_display
-    if [ "${BENCH_KEEP:-0}" = 1 ]; then
-        say "kept $run_dir"
-    else
-        rm -rf "$run_dir"
-    fi
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
+bench_install_packages || exit 3
+bench_build Brixtel bench_views bench_floor brixtel_e2e_hook || exit 3
 # Wide enough for the Export View's 52 columns once the rows are read.
-start_virtual_display 9200x1200x24 || exit 3
-# Made inside the display; the wineserver it waited for has ended, so the next one starts in
-# the display too.
-prepare_wine_prefix "$run_dir/prefix"
-clock_ticks=$(getconf CLK_TCK)
-
-windows_path() { echo "Z:${1//\//\\}"; }
-
-now() { date +%s.%N; }
-
-# The Linux process of a Windows program of this run's prefix (other runs on the machine may
-# run programs of the same name).
-pid_of() {
-    local pid
-    for pid in $(pgrep -f "$1"); do
-        [ "$pid" = "$$" ] && continue
-        if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
-            echo "$pid"
-            return 0
-        fi
-    done
-    return 1
-}
-
-cpu_ticks() { # utime + stime, fields 14 and 15 of /proc/<pid>/stat
-    { sed 's/^.*) //' "/proc/$1/stat"; } 2>/dev/null | awk '{print $12 + $13}'
-}
-
-rss_kb() { { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; } 2>/dev/null; }
-
-# Waits, at most $2 seconds, for a line starting with $3 in file $1; fails at once on ERROR.
-wait_for_line() {
-    local file="$1" bound="$2" wanted="$3" _
-    for _ in $(seq 1 $((bound * 5))); do
-        { tr -d '\r' <"$file"; } 2>/dev/null | grep -q "^$wanted" && return 0
-        { tr -d '\r' <"$file"; } 2>/dev/null | grep -q "^ERROR" && return 1
-        sleep 0.2
-    done
-    return 1
-}
-
-start_simulator() {
-    local phase="$1" _
-    printf '# every block of module 1,2,5 answers a moving value\n1 2 5 * real sine(50,25,60)\n' \
-        >"$run_dir/plant.txt"
-    "$simulator" --port 0 --plant "$run_dir/plant.txt" --record "$run_dir/$phase.record" \
-        --ready-file "$run_dir/$phase.ready" --max-seconds 7200 >"$run_dir/$phase.sim.log" 2>&1 &
-    SIMULATOR_PID=$!
-    for _ in $(seq 1 100); do
-        [ -s "$run_dir/$phase.ready" ] && break
-        sleep 0.1
-    done
-    PORT=$(awk '/^port/ {print $2; exit}' "$run_dir/$phase.ready" 2>/dev/null)
-    [ -n "$PORT" ] || { say "the simulator did not start"; cat "$run_dir/$phase.sim.log" >&2; return 1; }
-}
-
-stop_simulator() {
-    [ -n "$SIMULATOR_PID" ] && kill "$SIMULATOR_PID" 2>/dev/null
-    [ -n "$SIMULATOR_PID" ] && timeout 10 tail --pid="$SIMULATOR_PID" -f /dev/null 2>/dev/null
-    SIMULATOR_PID=""
-}
-
-# The simulator's record: one line per request (read requests, and a connstat every 10 s).
-requests_so_far() { wc -l <"$RECORD"; }
+bench_start_run 9200x1200x24 || exit 3
+run_dir="$RUN_DIR"
 
 # Measures one running program: after the warm-up, waits until $2 requests have been made
 # since READY (the View buffer is full then; 0: no wait) up to $fill_bound seconds, then takes
@@ -199,7 +87,7 @@ measure() {
         return 1
     fi
     read -r M_RATE M_CPU M_SERVER M_X < <(awk -v t0="$t0" -v t1="$t1" -v p0="$p0" -v p1="$p1" \
-        -v s0="$s0" -v s1="$s1" -v x0="$x0" -v x1="$x1" -v r0="$r0" -v r1="$r1" -v hz="$clock_ticks" \
+        -v s0="$s0" -v s1="$s1" -v x0="$x0" -v x1="$x1" -v r0="$r0" -v r1="$r1" -v hz="$CLOCK_TICKS" \
         'BEGIN {d = t1 - t0; printf "%.1f %.3f %.3f %.3f\n", (r1 - r0) / d, (p1 - p0) / hz / d,
                 (s1 - s0) / hz / d, (x1 - x0) / hz / d}')
 }
@@ -209,7 +97,6 @@ measure() {
 run_floor() {
     local out="$run_dir/floor.out" pid launcher
     start_simulator floor || return 1
-    RECORD="$run_dir/floor.record"
     wine "$floor" "$PORT" $((warmup + seconds + 15)) "$points" "$interval_ms" >"$out" 2>&1 &
     launcher=$!
     wait_for_line "$out" 120 READY || { say "the floor program did not start"; cat "$out" >&2; return 1; }
@@ -224,8 +111,7 @@ run_floor() {
 run_brixtel() {
     local view="$1" out="$run_dir/$1.out" stop="$run_dir/$1.stop" pid launcher fill
     start_simulator "$view" || return 1
-    RECORD="$run_dir/$view.record"
-    BRIXTEL_EXE=$(windows_path "$program") BRIXTEL_E2E_HOOK=$(windows_path "$hook") \
+    BRIXTEL_EXE=$(windows_path "$BENCH_PROGRAM") BRIXTEL_E2E_HOOK=$(windows_path "$BENCH_HOOK") \
         wine "$driver" --view "$view" --port "$PORT" --points "$points" --interval "$interval_ms" \
         --stop-file "$(windows_path "$stop")" --max-seconds 7200 >"$out" 2>&1 &
     launcher=$!
@@ -285,9 +171,7 @@ floor_both=$(sum "${CPU[floor]}" "${SERVER[floor]}")
 echo
 echo "Views under load: $points points every $interval_ms ms ($wanted_rate requests/s wanted) against"
 echo "the simulator on 127.0.0.1; CPU over $seconds s per program as shares of one core."
-echo "Machine: $(nproc) CPUs, $(awk -F': ' '/^model name/ {print $2; exit}' /proc/cpuinfo)," \
-    "$(awk '/^MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo) memory," \
-    "Linux $(uname -r), $(wine --version 2>/dev/null | head -n1)"
+machine_line
 echo "Load average before: $load_before; after: $load_after"
 echo
 format='%-20s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n'

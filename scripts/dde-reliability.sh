@@ -88,20 +88,8 @@ start_virtual_display || exit 3
 # Made inside the display, so the wineserver started next keeps a working display.
 prepare_wine_prefix "$run_dir/prefix"
 
-# The Linux process of a Windows program of this run's prefix (other runs may use the name).
-pid_of() {
-    local pid
-    for pid in $(pgrep -f "$1"); do
-        [ "$pid" = "$$" ] && continue
-        if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
-            echo "$pid"
-            return 0
-        fi
-    done
-    return 1
-}
-
-rss_kb() { { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; } 2>/dev/null; }
+# pid_of and rss_kb.
+source scripts/lib/bench.sh
 
 record="$run_dir/requests.record"
 reads_so_far() {

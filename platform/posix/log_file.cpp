@@ -80,6 +80,7 @@ LogFile& LogFile::operator=(LogFile&& other) noexcept {
         close();
         handle_ = std::move(other.handle_);
         pending_ = std::move(other.pending_);
+        flushed_size_ = other.flushed_size_;
     }
     return *this;
 }
@@ -109,11 +110,15 @@ void LogFile::flush() {
         done += written;
     }
     // A full disk took part of the record: the rest is lost, and so is that part, so the next
-    // record does not run on from half a line.
-    struct stat st {};
-    if (left > 0 && done > 0 && start >= 0 && ::fstat(handle_->fd, &st) == 0 &&
-        st.st_size == start + done)
-        static_cast<void>(::ftruncate(handle_->fd, start));
+    // record does not run on from half a line; the size is asked of the system again.
+    if (left > 0 && done > 0) {
+        struct stat st {};
+        if (start >= 0 && ::fstat(handle_->fd, &st) == 0 && st.st_size == start + done)
+            static_cast<void>(::ftruncate(handle_->fd, start));
+        flushed_size_.reset();
+    } else {
+        count_flushed(pending_.size() - left);
+    }
     pending_.clear();
 }
 
@@ -124,6 +129,26 @@ void LogFile::close() {
     if (handle_->fd >= 0)
         ::close(handle_->fd);
     handle_.reset();
+    flushed_size_.reset();
+}
+
+bool LogFile::close_read_only() {
+    if (!handle_)
+        return false;
+    flush();
+    struct stat st {};
+    const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+    const bool marked = handle_->fd >= 0 && ::fstat(handle_->fd, &st) == 0 &&
+                        ::fchmod(handle_->fd, st.st_mode & ~writable & 07777) == 0;
+    close();
+    return marked;
+}
+
+std::optional<std::uint64_t> LogFile::system_size() const {
+    struct stat st {};
+    if (!handle_ || handle_->fd < 0 || ::fstat(handle_->fd, &st) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
 }
 
 bool log_file_exists(std::wstring_view path) {

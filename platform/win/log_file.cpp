@@ -63,7 +63,8 @@ std::optional<LogFile> LogFile::open(std::wstring_view path, bool empty_first) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
     // Appending by access right: every write goes to the end, wherever others wrote.
-    const DWORD access = (empty_first ? GENERIC_WRITE : FILE_APPEND_DATA) | FILE_READ_ATTRIBUTES;
+    const DWORD access = (empty_first ? GENERIC_WRITE : FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES) |
+                         FILE_READ_ATTRIBUTES;
     HANDLE file = CreateFileW(
         name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         empty_first ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -83,6 +84,7 @@ LogFile& LogFile::operator=(LogFile&& other) noexcept {
         close();
         handle_ = std::move(other.handle_);
         pending_ = std::move(other.pending_);
+        flushed_size_ = other.flushed_size_;
     }
     return *this;
 }
@@ -114,9 +116,14 @@ void LogFile::flush() {
         if (!ok || written == 0)
             break;
     }
-    // A full disk took part of the record: the rest is lost, and so is that part.
-    if (left > 0 && done > 0 && started)
+    // A full disk took part of the record: the rest is lost, and so is that part; the size is
+    // asked of the system again.
+    if (left > 0 && done > 0 && started) {
         take_back_record(handle_->path, static_cast<std::uint64_t>(start.QuadPart), done);
+        flushed_size_.reset();
+    } else {
+        count_flushed(pending_.size() - left);
+    }
     pending_.clear();
 }
 
@@ -127,6 +134,35 @@ void LogFile::close() {
     if (handle_->file != INVALID_HANDLE_VALUE)
         CloseHandle(handle_->file);
     handle_.reset();
+    flushed_size_.reset();
+}
+
+bool LogFile::close_read_only() {
+    if (!handle_)
+        return false;
+    flush();
+    bool marked = false;
+    FILE_BASIC_INFO info{};
+    if (handle_->file != INVALID_HANDLE_VALUE &&
+        GetFileInformationByHandleEx(handle_->file, FileBasicInfo, &info, sizeof info)) {
+        // Times of 0 are left as they are.
+        info.CreationTime.QuadPart = 0;
+        info.LastAccessTime.QuadPart = 0;
+        info.LastWriteTime.QuadPart = 0;
+        info.ChangeTime.QuadPart = 0;
+        info.FileAttributes =
+            (info.FileAttributes & ~DWORD{FILE_ATTRIBUTE_NORMAL}) | FILE_ATTRIBUTE_READONLY;
+        marked = SetFileInformationByHandle(handle_->file, FileBasicInfo, &info, sizeof info) != 0;
+    }
+    close();
+    return marked;
+}
+
+std::optional<std::uint64_t> LogFile::system_size() const {
+    LARGE_INTEGER bytes{};
+    if (!handle_ || handle_->file == INVALID_HANDLE_VALUE || !GetFileSizeEx(handle_->file, &bytes))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(bytes.QuadPart);
 }
 
 bool log_file_exists(std::wstring_view path) {

@@ -100,7 +100,8 @@ struct App {
     WindowCycleTimers cycle_timers{*this};
     // The log writer owns the logging options in use; a tag-list load hands it the list's.
     AppLogSources log_sources{*this};
-    LogWriter log_writer{seat, registry, log_folders, clock, snapshots, log_sources};
+    WindowLogBatching log_batching{*this};
+    LogWriter log_writer{seat, registry, log_folders, clock, snapshots, log_sources, &log_batching};
     DdeServer dde_server{dde, points, [this](bool on) { cycle.set_dde_demand(on); },
                          [this](std::wstring_view tag) { return tag_address(tag); }};
     PollCycle cycle{points, snapshots,

@@ -112,6 +112,10 @@ const CurrentTagList& AppLogSources::tag_list() const {
     return app_.tag_lists.points;
 }
 
+bool WindowLogBatching::request_write() {
+    return app_.main_window && PostMessageW(app_.main_window, kWriteLogMessage, 0, 0) != FALSE;
+}
+
 bool WindowCycleTimers::start_poll_timer(std::uint32_t interval_ms) {
     return start_window_timer(app_, kPollTimer, interval_ms);
 }

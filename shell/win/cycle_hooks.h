@@ -62,6 +62,20 @@ class AppLogSources : public LogSources {
     App& app_;
 };
 
+// The log writer's Debug View records of one turn of the message loop: a posted message comes
+// after the answers queued now, and writes them all in one opening of the file.
+inline constexpr UINT kWriteLogMessage = WM_APP + 3;
+
+class WindowLogBatching : public LogBatching {
+  public:
+    explicit WindowLogBatching(App& app) : app_(app) {}
+
+    bool request_write() override;
+
+  private:
+    App& app_;
+};
+
 // Timer 1 of the Main window and the synchronized start and stop times.
 class WindowCycleTimers : public CycleTimers {
   public:

@@ -3,6 +3,7 @@
 #include "shell/status_texts.h"
 #include "shell/string_table.h"
 #include "shell/win/commands.h"
+#include "shell/win/cycle_hooks.h"
 #include "shell/win/dialogs_to_come.h"
 #include "shell/win/interval_commands.h"
 #include "shell/win/view_messages.h"
@@ -58,6 +59,8 @@ void free_lists(App& app) {
 }
 
 void on_destroy(App& app) {
+    // The records of the last turn, should their message never come.
+    app.log_writer.write_pending_records();
     app.loops.shut_down_all(true);
     free_lists(app);
     for (UINT_PTR timer : {kPollTimer, kConnstatTimer, kLinkCheckTimer, kSyncClockTimer})
@@ -144,6 +147,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         return 0;
     case kFlushViewsMessage:
         flush_views(app);
+        return 0;
+    case kWriteLogMessage:
+        app.log_writer.write_pending_records();
         return 0;
     default:
         break;

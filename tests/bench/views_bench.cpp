@@ -9,11 +9,10 @@
 //
 // Output lines: "READY", then "ROWS read=... complete=... share=... untimed=... pages=..."
 // (Export View), then "DONE"; "ERROR <reason>" and exit code 1 on a failure.
+#include "tests/bench/bench_session.h"
 #include "tests/bench/export_rows.h"
 #include "tests/e2e/driver/brixtel_process.h"
 #include "tests/e2e/driver/draw_recorder.h"
-#include "tests/e2e/driver/registry.h"
-#include "tests/e2e/driver/settings_seed.h"
 #include "tests/e2e/driver/wait.h"
 #include "tests/e2e/driver/window_query.h"
 
@@ -21,8 +20,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,9 +34,6 @@ using ::testing::AssertionFailure;
 using ::testing::AssertionResult;
 using ::testing::AssertionSuccess;
 
-constexpr UINT kMonitoringCommand = 40012;
-constexpr int kStatusMonitoring = 0;
-constexpr int kStatusConnection = 5;
 // The Export View's columns in characters: point i starts at 36 + 21 i, the last is 19 wide.
 constexpr int kFirstPointColumnChars = 36;
 constexpr int kPointColumnChars = 21;
@@ -48,102 +42,6 @@ constexpr int kLastColumnChars = 19;
 constexpr uint32_t kRecorderCapacity = 16384;
 constexpr int kMaxPages = 5000;
 constexpr auto kReadingBound = std::chrono::minutes(20);
-
-struct Options {
-    bool export_view = true;
-    int port = 0;
-    int points = 50;
-    DWORD interval_ms = 10;
-    int max_seconds = 3600;
-    std::wstring stop_file;
-};
-
-void say(const std::string& line) {
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-}
-
-int fail(const std::string& reason) {
-    say("ERROR " + reason);
-    return 1;
-}
-
-std::optional<Options> parse(int argc, wchar_t** argv) {
-    Options options;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::wstring name = argv[i];
-        const std::wstring value = argv[i + 1];
-        if (name == L"--view" && (value == L"debug" || value == L"export"))
-            options.export_view = value == L"export";
-        else if (name == L"--port")
-            options.port = _wtoi(value.c_str());
-        else if (name == L"--points")
-            options.points = _wtoi(value.c_str());
-        else if (name == L"--interval")
-            options.interval_ms = static_cast<DWORD>(_wtoi(value.c_str()));
-        else if (name == L"--max-seconds")
-            options.max_seconds = _wtoi(value.c_str());
-        else if (name == L"--stop-file")
-            options.stop_file = value;
-        else
-            return std::nullopt;
-    }
-    if (argc % 2 == 0 || options.port <= 0 || options.port > 65535 || options.points <= 0 ||
-        options.points > 50 || options.interval_ms == 0 || options.max_seconds <= 0 ||
-        options.stop_file.empty())
-        return std::nullopt;
-    return options;
-}
-
-std::wstring list_entry(int block) {
-    return L"Module 1,2,5 Block " + std::to_wstring(block) + L" -- NO_TAG -- NO_DATABASE";
-}
-
-std::wstring monitoring_text(bool on, DWORD interval) {
-    wchar_t text[64] = {};
-    swprintf(text, 64, L"Monitoring: %ls (%02lu:%02lu:%02lu.%03lu)", on ? L"ON" : L"OFF",
-             interval / 3600000, interval / 60000 % 60, interval / 1000 % 60, interval % 1000);
-    return text;
-}
-
-// Every run starts from the settings this driver writes and nothing else.
-AssertionResult seed(const Options& options) {
-    e2e::end_processes_named(e2e::kProgramName);
-    if (!e2e::delete_key_tree(HKEY_CURRENT_USER, e2e::kMakerKey) ||
-        !e2e::delete_key_tree(HKEY_LOCAL_MACHINE, e2e::kMakerKey))
-        return AssertionFailure() << "cannot delete the program's settings";
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
-    const std::wstring ini = std::wstring(folder, length) + L"\\Brixtel.ini";
-    DeleteFileW(ini.c_str());
-
-    if (auto stored =
-            e2e::store_loop_entries({L"1.2 " + std::to_wstring(options.port) + L" 127.0.0.1"});
-        !stored)
-        return stored;
-    std::vector<std::wstring> entries;
-    for (int block = 1; block <= options.points; ++block)
-        entries.push_back(list_entry(block));
-    if (auto stored = e2e::store_startup_tag_list(L"Bench", entries); !stored)
-        return stored;
-    if (auto stored = e2e::store_update_interval(options.interval_ms); !stored)
-        return stored;
-    if (!e2e::write_binary(HKEY_CURRENT_USER, e2e::kSettingsKey, L"DebugView",
-                           {static_cast<uint8_t>(options.export_view ? 0 : 1)}))
-        return AssertionFailure() << "cannot write the DebugView flag";
-    return AssertionSuccess();
-}
-
-bool wait_for_stop_file(const Options& options, const BrixtelProcess& brixtel) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::seconds(options.max_seconds);
-    while (std::chrono::steady_clock::now() < deadline && brixtel.running()) {
-        if (GetFileAttributesW(options.stop_file.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return true;
-        e2e::pause_for(Millis(250));
-    }
-    return GetFileAttributesW(options.stop_file.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 int fixed_font_char_width() {
     HDC dc = GetDC(nullptr);
@@ -235,33 +133,18 @@ std::string figure(double value) {
     return text;
 }
 
-int run(const Options& options) {
+int run(const BenchOptions& options) {
     if (auto seeded = seed(options); !seeded)
         return fail(seeded.message());
     BrixtelProcess brixtel;
-    if (auto launched = brixtel.launch(); !launched)
-        return fail(launched.message());
-    if (auto linked = brixtel.wait_for_status_text(
-            kStatusConnection, L"Loop: 1 PCU: 2 IP: 127.0.0.1 remote port: " +
-                                   std::to_wstring(options.port) + L" connstat=OK");
-        !linked)
-        return fail(linked.message());
-    if (!brixtel.post_command(kMonitoringCommand))
-        return fail("cannot post the Monitoring command");
-    if (auto on = brixtel.wait_for_status_text(kStatusMonitoring,
-                                               monitoring_text(true, options.interval_ms));
-        !on)
+    if (auto on = start_monitoring(brixtel, options); !on)
         return fail(on.message());
     say("READY");
 
     if (!wait_for_stop_file(options, brixtel))
         return fail(brixtel.running() ? "no stop file within --max-seconds"
                                       : "the program ended while monitoring");
-    if (!brixtel.post_command(kMonitoringCommand))
-        return fail("cannot post the Monitoring command");
-    if (auto off = brixtel.wait_for_status_text(
-            kStatusMonitoring, monitoring_text(false, options.interval_ms), Millis(60000));
-        !off)
+    if (auto off = stop_monitoring(brixtel, options); !off)
         return fail(off.message());
 
     if (options.export_view) {
@@ -276,20 +159,15 @@ int run(const Options& options) {
             " untimed=" + std::to_string(tally.untimed_rows()) +
             " pages=" + std::to_string(reading.pages));
     }
-    if (auto closed = brixtel.close(); !closed) {
-        brixtel.kill();
-        return fail(closed.message());
-    }
-    say("DONE");
-    return 0;
+    return close_and_finish(brixtel);
 }
 
 } // namespace
 } // namespace brixtel::bench
 
 int wmain(int argc, wchar_t** argv) {
-    const auto options = brixtel::bench::parse(argc, argv);
-    if (!options) {
+    const auto options = brixtel::bench::parse_bench_options(argc, argv);
+    if (!options || !options->log_file.empty()) {
         std::fprintf(stderr, "usage: bench_views.exe --view debug|export --port N --stop-file "
                              "PATH [--points N] [--interval MS] [--max-seconds N]\n");
         return 2;

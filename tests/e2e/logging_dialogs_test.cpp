@@ -7,14 +7,18 @@
 #include "tests/e2e/driver/fixture.h"
 #include "tests/e2e/driver/logging.h"
 #include "tests/e2e/driver/registry.h"
+#include "tests/e2e/driver/settings_seed.h"
 #include "tests/e2e/driver/window_query.h"
+#include "tests/e2e/driver/zandor.h"
 
 #include <gtest/gtest.h>
 
 #include <psapi.h>
 
 #include <chrono>
+#include <cstdio>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -599,6 +603,88 @@ TEST_F(LogWriterDialogTest, PastDataOnlyAlertCanBeTurnedOffAndReset) {
     EXPECT_TRUE(brixtel.wait_for_status_text(kStatusLogging, L"Logging: OFF"));
     const std::wstring file = L"C:\\windows\\temp\\past_" + date + L".CSV";
     EXPECT_NE(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << narrow(file);
+}
+
+// ---- With monitoring ----------------------------------------------------------------------------
+
+std::string file_text(const std::wstring& path) {
+    std::string text;
+    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+        char buffer[65536];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, got);
+        std::fclose(file);
+    }
+    return text;
+}
+
+std::size_t answers_in(const std::string& log) {
+    std::size_t count = 0;
+    for (std::size_t at = log.find(" read output "); at != std::string::npos;
+         at = log.find(" read output ", at + 1))
+        ++count;
+    return count;
+}
+
+using LogWriterMonitoringTest = BrixtelTest;
+
+// At the fastest interval the Debug View log holds every answer with all its lines under the
+// answer's date and time (the records of a turn of the message loop are written together),
+// and the file is read-only once logging stops.
+TEST_F(LogWriterMonitoringTest, DebugViewLogHoldsWholeAnswersAndEndsReadOnly) {
+    ZandorSim zandor;
+    int port = 0;
+    ASSERT_TRUE(zandor.start_on_free_port(&port));
+    ASSERT_TRUE(store_loop_entries({L"1.2 " + std::to_wstring(port) + L" 127.0.0.1"}));
+    std::vector<std::wstring> points;
+    for (int block = 1; block <= 10; ++block)
+        points.push_back(L"Module 1,2,5 Block " + std::to_wstring(block) +
+                         L" -- NO_TAG -- NO_DATABASE");
+    ASSERT_TRUE(store_startup_tag_list(L"Plant", points));
+    ASSERT_TRUE(store_update_interval(10));
+    ASSERT_TRUE(write_binary(HKEY_CURRENT_USER, kSettingsKey, L"DebugView", {1}));
+    const std::wstring file = L"C:\\windows\\temp\\answers.LOG";
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(file.c_str());
+    ASSERT_TRUE(brixtel.launch());
+    ASSERT_TRUE(brixtel.wait_for_status_text(5, L"Loop: 1 PCU: 2 IP: 127.0.0.1 remote port: " +
+                                                    std::to_wstring(port) + L" connstat=OK"));
+
+    HWND dialog = nullptr;
+    ASSERT_TRUE(brixtel.post_command(kLogData));
+    ASSERT_TRUE(brixtel.wait_for_window(kLogTypeTitle, &dialog));
+    ASSERT_TRUE(set_item_text(dialog, kPath, L"C:\\windows\\temp\\answers"));
+    ASSERT_TRUE(set_checked(dialog, kAppendDate, false));
+    ASSERT_TRUE(click(dialog, IDOK));
+    ASSERT_TRUE(brixtel.wait_until_gone(dialog));
+    ASSERT_TRUE(brixtel.wait_for_status_text(kStatusLogging, L"Logging: ON"));
+    ASSERT_TRUE(brixtel.post_command(40012)); // Monitoring
+    EXPECT_TRUE(poll_until([&] { return answers_in(file_text(file)) >= 500; }, kWaitBound, 200ms))
+        << answers_in(file_text(file)) << " answers logged";
+    ASSERT_TRUE(brixtel.post_command(kLogData));
+    ASSERT_TRUE(brixtel.wait_for_status_text(kStatusLogging, L"Logging: OFF"));
+    EXPECT_TRUE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
+
+    // Each answer starts with the line that echoes its request; its other lines follow with
+    // the same date and time.
+    std::istringstream lines(file_text(file));
+    std::string line, stamp;
+    std::size_t answers = 0, lines_read = 0;
+    while (std::getline(lines, line)) {
+        ++lines_read;
+        ASSERT_TRUE(!line.empty() && line.back() == '\r') << "line " << lines_read;
+        const std::size_t second_tab = line.find('\t', line.find('\t') + 1);
+        ASSERT_NE(second_tab, std::string::npos) << line;
+        if (line.find(" read output 1 02 05 ", second_tab) != std::string::npos) {
+            ++answers;
+            stamp = line.substr(0, second_tab);
+        } else {
+            ASSERT_GT(answers, 0u) << "a log that starts inside an answer";
+            EXPECT_EQ(line.substr(0, second_tab), stamp) << "line " << lines_read;
+        }
+    }
+    EXPECT_GE(answers, 500u);
+    EXPECT_GT(lines_read, answers);
 }
 
 // ---- Pictures, for a reader to look at (run with --gtest_also_run_disabled_tests) ------------

@@ -284,28 +284,6 @@ TEST_F(Writer, RowsStopAtTheLimitButTheTickStillStartsANewFilesHeader) {
     EXPECT_TRUE(writer.logging_on()); // a dated log waits for the next day
 }
 
-TEST_F(Writer, DebugLinesStopAtTheLimit) {
-    CurrentLogging logging = writer.current_logging();
-    logging.options.log_size = 1;
-    writer.load_logging(logging);
-    sources.debug = true;
-    start();
-    set_file_size("Plant.LOG", kMb - 8);
-    writer.write_debug_log_lines(L"3/4/21", L"10:00:00.042", L"one\ntwo\nthree");
-    EXPECT_EQ(read_all(file("Plant.LOG")).substr(kMb - 8), "3/4/21\t10:00:00.042\tone\r\n");
-    EXPECT_FALSE(writer.logging_on());
-    EXPECT_FALSE(seat.checked[Command::LogData]);
-}
-
-TEST_F(Writer, DebugViewLogHasNoHeader) {
-    sources.debug = true;
-    start();
-    writer.write_debug_log_lines(L"3/4/21", L"10:00:00.042", L"a\nb\nc");
-    EXPECT_EQ(read_all(file("Plant.LOG")), "3/4/21\t10:00:00.042\ta\r\n"
-                                           "3/4/21\t10:00:00.042\tb\r\n"
-                                           "3/4/21\t10:00:00.042\tc\r\n");
-}
-
 TEST_F(Writer, RefreshShowsFileAndSizeButNotTheLoggingPart) {
     set_file_size("Plant.CSV", 6 * kMb);
     writer.refresh_log_status();
@@ -424,6 +402,171 @@ TEST_F(Writer, PastDataThatCannotBeOpenedWritesNothing) {
     writer.load_logging(logging);
     EXPECT_FALSE(writer.write_past_data(LogOpenMode::Append, std::nullopt));
     EXPECT_TRUE(seat.boxes.empty()); // the command says so itself
+}
+
+// ---- Debug View records, one at a time and gathered per turn of the message loop -------------
+
+// The message loop's side of batching: a turn's requests are counted, and the test ends the
+// turn when it wants to.
+class TurnBatching : public LogBatching {
+  public:
+    bool accept = true;
+    int requests = 0;
+    bool request_write() override {
+        ++requests;
+        return accept;
+    }
+};
+
+class DebugWriter : public Writer {
+  protected:
+    DebugWriter() {
+        sources.debug = true;
+        batched_writer.load_logging(writer.current_logging());
+    }
+    void use_batching() { writer_in_use = &batched_writer; }
+    void start() {
+        writer_in_use->start_logging(true);
+        writer_in_use->set_cycle_start(false);
+    }
+    void record(std::wstring_view text) {
+        writer_in_use->write_debug_log_lines(L"3/4/21", L"10:00:00.042", text);
+    }
+    void end_turn() { writer_in_use->write_pending_records(); }
+
+    TurnBatching turn;
+    LogWriter batched_writer{seat, registry, folders, clock, snapshots, sources, &turn};
+    LogWriter* writer_in_use = &writer;
+};
+
+class DebugRecords : public DebugWriter, public ::testing::WithParamInterface<bool> {
+  protected:
+    DebugRecords() {
+        if (GetParam())
+            use_batching();
+    }
+};
+
+TEST_P(DebugRecords, EachLineOfAnAnswerIsALineAndTheLogHasNoHeader) {
+    start();
+    record(L"a\nb\nc");
+    record(L"d");
+    end_turn();
+    EXPECT_EQ(read_all(file("Plant.LOG")), "3/4/21\t10:00:00.042\ta\r\n"
+                                           "3/4/21\t10:00:00.042\tb\r\n"
+                                           "3/4/21\t10:00:00.042\tc\r\n"
+                                           "3/4/21\t10:00:00.042\td\r\n");
+    EXPECT_TRUE(log_file_read_only(file("Plant.LOG").wstring()));
+    EXPECT_EQ(status(3), L"Log File: " + logged("Plant.LOG"));
+    EXPECT_EQ(status(2), L"Log Size: 0.1 MB (of 5 MB)");
+}
+
+TEST_P(DebugRecords, LinesStopAtTheLimitAndSoDoTheRecordsAfterThem) {
+    CurrentLogging logging = writer.current_logging();
+    logging.options.log_size = 1;
+    writer_in_use->load_logging(logging);
+    start();
+    set_file_size("Plant.LOG", kMb - 8);
+    record(L"one\ntwo\nthree");
+    record(L"four");
+    end_turn();
+    EXPECT_EQ(read_all(file("Plant.LOG")).substr(kMb - 8), "3/4/21\t10:00:00.042\tone\r\n");
+    EXPECT_FALSE(writer_in_use->logging_on());
+    EXPECT_FALSE(seat.checked[Command::LogData]);
+    EXPECT_TRUE(log_file_read_only(file("Plant.LOG").wstring()));
+}
+
+// The size is counted across the records of a batch as the file grows: the third passes the
+// limit and is the last written.
+TEST_P(DebugRecords, TheLimitCountsWhatEarlierRecordsWrote) {
+    CurrentLogging logging = writer.current_logging();
+    logging.options.log_size = 1;
+    writer_in_use->load_logging(logging);
+    start();
+    set_file_size("Plant.LOG", kMb - 60); // each line below is 25 bytes
+    for (const wchar_t* text : {L"a", L"b", L"c", L"d"})
+        record(text);
+    end_turn();
+    EXPECT_EQ(read_all(file("Plant.LOG")).substr(kMb - 60), "3/4/21\t10:00:00.042\ta\r\n"
+                                                            "3/4/21\t10:00:00.042\tb\r\n"
+                                                            "3/4/21\t10:00:00.042\tc\r\n");
+    EXPECT_FALSE(writer_in_use->logging_on());
+}
+
+TEST_P(DebugRecords, ARecordGoesToTheFileNamedWhenItCame) {
+    start();
+    record(L"debug");
+    sources.debug = false; // the view changes before the turn ends
+    end_turn();
+    EXPECT_EQ(read_all(file("Plant.LOG")), "3/4/21\t10:00:00.042\tdebug\r\n");
+    EXPECT_FALSE(fs::exists(file("Plant.CSV")));
+}
+
+INSTANTIATE_TEST_SUITE_P(AtOnceAndBatched, DebugRecords, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Batched" : "AtOnce"; });
+
+class Batches : public DebugWriter {
+  protected:
+    Batches() { use_batching(); }
+};
+
+TEST_F(Batches, ATurnsRecordsWaitForItsEndAndAskForItOnce) {
+    start();
+    record(L"1");
+    record(L"2");
+    record(L"3");
+    EXPECT_EQ(turn.requests, 1);
+    EXPECT_FALSE(fs::exists(file("Plant.LOG")));
+    end_turn();
+    EXPECT_EQ(read_all(file("Plant.LOG")), "3/4/21\t10:00:00.042\t1\r\n"
+                                           "3/4/21\t10:00:00.042\t2\r\n"
+                                           "3/4/21\t10:00:00.042\t3\r\n");
+    EXPECT_TRUE(log_file_read_only(file("Plant.LOG").wstring()));
+    record(L"4");
+    EXPECT_EQ(turn.requests, 2);
+    end_turn();
+    end_turn(); // nothing left: no second copy
+    EXPECT_EQ(read_all(file("Plant.LOG")).size(),
+              4 * std::string("3/4/21\t10:00:00.042\t1\r\n").size());
+}
+
+TEST_F(Batches, WithoutAWayToWaitARecordIsWrittenAtOnce) {
+    turn.accept = false;
+    start();
+    record(L"now");
+    EXPECT_EQ(read_all(file("Plant.LOG")), "3/4/21\t10:00:00.042\tnow\r\n");
+    EXPECT_TRUE(log_file_read_only(file("Plant.LOG").wstring()));
+}
+
+// Whatever reaches the file or the limit first writes what the turn gathered, so records keep
+// their order and none is lost when logging stops.
+struct FirstWrite {
+    const char* name;
+    void (*operation)(LogWriter&);
+};
+
+TEST_F(Batches, EveryOtherWriteWritesTheTurnsRecordsFirst) {
+    const FirstWrite cases[] = {
+        {"stop", [](LogWriter& w) { w.stop_logging(); }},
+        {"check size", [](LogWriter& w) { w.check_size(false); }},
+        {"refresh status", [](LogWriter& w) { w.refresh_log_status(); }},
+        {"new limit", [](LogWriter& w) { w.set_size_limit_mb(9); }},
+        {"past data", [](LogWriter& w) { w.write_past_data(LogOpenMode::Append, 0); }},
+    };
+    for (const FirstWrite& c : cases) {
+        SCOPED_TRACE(c.name);
+        TurnBatching turn;
+        LogWriter batched{seat, registry, folders, clock, snapshots, sources, &turn};
+        batched.load_logging(writer.current_logging());
+        batched.start_logging(true);
+        const std::string line = std::string("\t") + c.name + "\r\n";
+        const std::wstring text(line.begin() + 1, line.end() - 2);
+        batched.write_debug_log_lines(L"3/4/21", L"10:00:00.042", text);
+        EXPECT_EQ(read_all(file("Plant.LOG")).find(line), std::string::npos);
+        c.operation(batched);
+        EXPECT_NE(read_all(file("Plant.LOG")).find(line), std::string::npos);
+        EXPECT_TRUE(log_file_read_only(file("Plant.LOG").wstring()));
+    }
 }
 
 } // namespace
