@@ -23,4 +23,7 @@ inline std::int32_t integer_of_piece(std::wstring_view piece) {
     return integer_of_piece(piece.data(), piece.data() + piece.size());
 }
 
+// Appends one code point (at most U+10FFFF, not a surrogate) in UTF-8.
+void append_utf8(std::string& out, std::uint32_t code_point);
+
 } // namespace brixtel

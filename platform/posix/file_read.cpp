@@ -1,5 +1,7 @@
 #include "platform/file_read.h"
 
+#include "platform/text.h"
+
 #include <cstdio>
 #include <memory>
 #include <sys/stat.h>
@@ -18,21 +20,7 @@ std::optional<std::string> utf8_of(std::wstring_view wide) {
         if (c == 0 || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
             return std::nullopt;
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        append_utf8(out, c);
     }
     return out;
 }
