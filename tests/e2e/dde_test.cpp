@@ -194,14 +194,14 @@ TEST_F(DdeTest, ItemsThatNameNoPointAreNeverServed) {
     ASSERT_FALSE(HasFatalFailure());
     auto output = connect(L"Output");
     ASSERT_TRUE(output);
-    const std::wstring spec = L"Module 1,2,5 SPEC Block 102";
-    EXPECT_EQ(output->start_advise(spec, CF_TEXT).status, Status::acknowledged);
+    const std::wstring refused_item = L"Module 1,2,5 SPEC Block 102";
+    EXPECT_EQ(output->start_advise(refused_item, CF_TEXT).status, Status::acknowledged);
     EXPECT_EQ(output->start_advise(L"no point at all", CF_TEXT).status, Status::acknowledged);
     const std::wstring long_item = L"Module 1,2,5 Block 104" + std::wstring(233, L'x');
     EXPECT_EQ(output->start_advise(long_item, CF_TEXT).status, Status::acknowledged);
     pump_until([] { return false; }, kQuietSpan);
     EXPECT_EQ(reads_of("1 02 05 102"), 0u);
-    EXPECT_TRUE(output->values(spec).empty());
+    EXPECT_TRUE(output->values(refused_item).empty());
     EXPECT_TRUE(brixtel.running());
 }
 
