@@ -33,6 +33,11 @@ artifacts="$build_dir/e2e-artifacts"
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
 export WINEPREFIX="$run_dir/prefix"
+# Wine puts the user's Documents in the home folder, and the program's default log folder
+# ("Halvo LOGS") in Documents: a home of the run's own keeps logs of earlier runs or of the
+# demo out of the tests, and the tests' logs out of the user's home.
+export HOME="$run_dir/home"
+mkdir -p "$HOME"
 export WINEARCH=win64
 export WINEDEBUG=-all
 # No Mono/Gecko installers; no menu entries written into the user's desktop.
