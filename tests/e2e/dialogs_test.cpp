@@ -40,31 +40,6 @@ const wchar_t kSizeLimitMessage[] =
     L"blank or set to zero.\nPlease enter a valid number or press Cancel to exit out of the "
     L"dialog.";
 
-HWND focused_window_of(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
-        return nullptr;
-    return info.hwndFocus;
-}
-
-::testing::AssertionResult has_focus(HWND dialog, int id) {
-    HWND item = dialog_item(dialog, id);
-    if (poll_until([&] { return item && focused_window_of(dialog) == item; }, kWaitBound))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "control " << id << " never took the focus";
-}
-
-// Whether the whole text of the edit control is selected.
-bool whole_text_selected(HWND dialog, int id) {
-    HWND item = dialog_item(dialog, id);
-    const auto selection = send_bounded(item, EM_GETSEL);
-    if (!selection)
-        return false;
-    const auto length = window_text(item).size();
-    return LOWORD(*selection) == 0 && HIWORD(*selection) == length && length > 0;
-}
-
 class DialogTest : public BrixtelTest {
   protected:
     void SetUp() override {

@@ -81,30 +81,6 @@ const wchar_t kNoChoiceMessage[] =
     L"You have not made a logging choice.\nDo you wish to continue?\n\nPress \"Yes\" to "
     L"continue or \"No\" to return to the dialog.";
 
-HWND focused_window_of(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
-        return nullptr;
-    return info.hwndFocus;
-}
-
-::testing::AssertionResult has_focus(HWND dialog, int id) {
-    HWND item = dialog_item(dialog, id);
-    if (poll_until([&] { return item && focused_window_of(dialog) == item; }, kWaitBound))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "control " << id << " never took the focus";
-}
-
-bool whole_text_selected(HWND dialog, int id) {
-    HWND item = dialog_item(dialog, id);
-    const auto selection = send_bounded(item, EM_GETSEL);
-    if (!selection)
-        return false;
-    const auto length = window_text(item).size();
-    return LOWORD(*selection) == 0 && HIWORD(*selection) == length && length > 0;
-}
-
 // Types the text at the end of the field, one posted character at a time, as the keyboard
 // would: a box the field shows on a wrong character does not block the caller.
 bool type_text(HWND dialog, int id, std::wstring_view text) {

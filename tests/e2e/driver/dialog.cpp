@@ -132,4 +132,32 @@ bool press_message_box_button(HWND box, std::wstring_view text) {
     return false;
 }
 
+namespace {
+
+HWND focused_window_of(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+} // namespace
+
+::testing::AssertionResult has_focus(HWND dialog, int id) {
+    HWND item = dialog_item(dialog, id);
+    if (poll_until([&] { return item && focused_window_of(dialog) == item; }, kWaitBound))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "control " << id << " never took the focus";
+}
+
+bool whole_text_selected(HWND dialog, int id) {
+    HWND item = dialog_item(dialog, id);
+    const auto selection = send_bounded(item, EM_GETSEL);
+    if (!selection)
+        return false;
+    const auto length = window_text(item).size();
+    return LOWORD(*selection) == 0 && HIWORD(*selection) == length && length > 0;
+}
+
 } // namespace brixtel::e2e

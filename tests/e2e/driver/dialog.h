@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +19,10 @@ std::wstring item_text(HWND dialog, int id);
 bool set_item_text(HWND dialog, int id, std::wstring_view text);
 bool item_enabled(HWND dialog, int id);
 bool item_visible(HWND dialog, int id);
+// Whether the control takes the keyboard focus within the usual bound.
+::testing::AssertionResult has_focus(HWND dialog, int id);
+// Whether the edit control's whole (non-empty) text is selected.
+bool whole_text_selected(HWND dialog, int id);
 
 // Clicks a button (posted, so a dialog the click opens does not block the caller). A disabled
 // or hidden button cannot be clicked, as for a user: the call then returns false.
