@@ -1,23 +1,30 @@
 #include "shell/win/logging_commands.h"
 
 #include "logging/log_data_command.h"
+#include "logging/log_path.h"
 #include "logging/logging_options_entry.h"
 #include "logging/win/log_type_dialog.h"
 #include "logging/win/logging_options_dialog.h"
 #include "shell/win/app.h"
-#include "shell/win/log_writer_glue.h"
+#include "shell/win/dialog_seat.h"
 
 namespace brixtel::win {
 namespace {
 
 LoggingOptionsPartners options_partners(App& app) {
-    return {app.instance, log_control(app), app.settings, app.registry, app.seat};
+    return {app.instance, app.log_writer, app.settings, app.registry, app.seat};
+}
+
+// A folder the user typed, made level by level; its messages belong to the dialog.
+bool create_log_folder(App& app, HWND owner, std::wstring_view folder) {
+    DialogSeat seat(owner, app.seat);
+    return brixtel::create_log_folder(seat, app.log_folders, folder);
 }
 
 } // namespace
 
 void log_data_command(App& app) {
-    LogControl& log = log_control(app);
+    LogControl& log = app.log_writer;
     LoggingOptionsPartners options = options_partners(app);
     LogTypeDialogPartners partners{
         app.instance,
@@ -31,7 +38,7 @@ void log_data_command(App& app) {
         },
         [&options](HWND owner) { show_logging_options_dialog(owner, options); },
     };
-    brixtel::log_data_command(log, app.seat, sync_logging_on(app),
+    brixtel::log_data_command(log, app.seat, app.log_writer.current_logging().options.sync_log,
                               [&] { return run_log_type_dialog(app.main_window, partners); });
 }
 
