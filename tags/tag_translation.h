@@ -44,6 +44,8 @@ struct TagRow {
     std::wstring tag;           // the tag name, or the user's description, or "NO_TAG"
     std::wstring database_text; // file path, "NO_DATABASE" or "USER_DESCRIPTION"
     BlockAddress address;
+
+    bool operator==(const TagRow&) const = default;
 };
 
 // The row of a point of the current tag list or of a lookup result. `database_path` is the
