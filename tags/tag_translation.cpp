@@ -268,7 +268,8 @@ bool TagTranslation::already_listed(const TagRecord& result) const {
             : tag_entry_text(address_of(result), result.tag,
                              partners_.databases.slot_text(result.database));
     for (const std::wstring& entry : entry_texts(partners_.tag_lists.points, partners_.databases)) {
-        // The listed entry's address part, as far as its first separator.
+        // The listed entry's address part, compared over its own length: a listed Block 10
+        // also stands for Blocks 100-109 of its module, as lists have always been checked.
         const std::wstring_view listed = std::wstring_view(entry).substr(0, entry.find(L" --"));
         if (starts_with_ignoring_case(prefix, listed))
             return true;
