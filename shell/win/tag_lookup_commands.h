@@ -5,7 +5,7 @@
 
 namespace brixtel::win {
 
-// 40010 "Tag Name Lookup"; true when it changed the points.
+// 40010 "Tag Name Lookup"; true when monitored points were removed while it was open.
 bool run_tag_name_lookup_dialog(App& app);
 
 } // namespace brixtel::win

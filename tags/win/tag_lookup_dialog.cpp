@@ -387,7 +387,7 @@ bool run_tag_lookup_dialog(HWND owner, HINSTANCE instance, Seat& main_seat,
     DialogBoxParamW(instance, MAKEINTRESOURCEW(TAGLOOKUP_ENTRIES), owner, tag_lookup_procedure,
                     reinterpret_cast<LPARAM>(&start));
     // The rows go with the state, once the dialog is closed.
-    return start.state && start.state->translation.points_changed();
+    return start.state && start.state->translation.removed_while_monitoring();
 }
 
 } // namespace brixtel::win

@@ -14,8 +14,8 @@ namespace brixtel::win {
 // of it): everything the partners report goes over the dialog, not behind it.
 using TagTranslationPartnersFor = std::function<TagTranslationPartners(Seat& dialog_seat)>;
 
-// Modal over `owner`; true when points were added or removed while it was open. `main_seat`
-// keeps the status bar, the title and the menu.
+// Modal over `owner`; true when monitored points were removed while it was open (the Export
+// View's columns are then redrawn). `main_seat` keeps the status bar, the title and the menu.
 bool run_tag_lookup_dialog(HWND owner, HINSTANCE instance, Seat& main_seat,
                            const TagTranslationPartnersFor& partners_for);
 
