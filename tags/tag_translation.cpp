@@ -7,6 +7,7 @@
 #include "tags/tag_list_entry.h"
 
 #include <algorithm>
+#include <iterator>
 #include <tuple>
 
 namespace brixtel {
@@ -92,6 +93,20 @@ DuplicateSplit split_duplicates(std::vector<TagRecord> results) {
         (shared ? split.grouped : split.singles).push_back(std::move(distinct[i]));
     }
     return split;
+}
+
+DuplicateOffer duplicate_offer(const DuplicateSplit& split) {
+    DuplicateOffer offer;
+    std::merge(
+        split.singles.begin(), split.singles.end(), split.grouped.begin(), split.grouped.end(),
+        std::back_inserter(offer.results),
+        [](const TagRecord& a, const TagRecord& b) { return address_key(a) < address_key(b); });
+    for (std::size_t i = 0; i < offer.results.size(); ++i) {
+        const TagRecord& result = offer.results[i];
+        if (std::find(split.singles.begin(), split.singles.end(), result) != split.singles.end())
+            offer.preselected.push_back(i);
+    }
+    return offer;
 }
 
 DuplicateSelectionVerdict check_duplicate_selection(std::span<const TagRecord> grouped,
@@ -250,15 +265,19 @@ void TagTranslation::look_up_by_block() {
 
 std::vector<TagRecord> TagTranslation::choose_among_duplicates(std::vector<TagRecord> results) {
     DuplicateSplit split = split_duplicates(std::move(results));
-    if (split.grouped.empty())
-        return std::move(split.singles);
-    const auto chosen = view_.choose_duplicates(split.grouped);
+    if (split.singles.size() + split.grouped.size() < 2)
+        return split.grouped.empty() ? std::move(split.singles) : std::move(split.grouped);
+    // A name found at several addresses is as much a choice as an address found in several
+    // files: the user sees every point found and takes what is meant. Cancel takes none.
+    const DuplicateOffer offer = duplicate_offer(split);
+    const auto chosen = view_.choose_duplicates(offer.results, offer.preselected);
+    std::vector<TagRecord> taken;
     if (chosen) {
         for (const std::size_t i : *chosen)
-            if (i < split.grouped.size())
-                split.singles.push_back(split.grouped[i]);
+            if (i < offer.results.size())
+                taken.push_back(offer.results[i]);
     }
-    return std::move(split.singles);
+    return taken;
 }
 
 bool TagTranslation::already_listed(const TagRecord& result) const {

@@ -29,6 +29,14 @@ struct DuplicateSplit {
 };
 DuplicateSplit split_duplicates(std::vector<TagRecord> results);
 
+// What "Duplicate Tag Selections" offers when a lookup finds several points: all of them, in
+// address order, those alone at their address already selected.
+struct DuplicateOffer {
+    std::vector<TagRecord> results;
+    std::vector<std::size_t> preselected;
+};
+DuplicateOffer duplicate_offer(const DuplicateSplit& split);
+
 // The OK button of "Duplicate Tag Selections" for the selected rows (indexes into `grouped`).
 enum class DuplicateSelectionVerdict {
     Accept,
@@ -76,10 +84,12 @@ class TagTranslationView {
     // "Illegal Block Number Check": true for OK. `do_not_show_again` is the state of its check
     // box when it closed.
     virtual bool confirm_block_above_limit(bool& do_not_show_again) = 0;
-    // "Duplicate Tag Selections" over the grouped results: the selected indexes, or nothing
-    // for Cancel. The view runs check_duplicate_selection on OK itself.
+    // "Duplicate Tag Selections" over several results, in address order: the selected indexes,
+    // or nothing for Cancel. The rows in `preselected` start selected. The view runs
+    // check_duplicate_selection on OK itself.
     virtual std::optional<std::vector<std::size_t>>
-    choose_duplicates(std::span<const TagRecord> grouped) = 0;
+    choose_duplicates(std::span<const TagRecord> results,
+                      std::span<const std::size_t> preselected) = 0;
 };
 
 // What the lookup reads and changes outside the dialog.

@@ -111,8 +111,9 @@ class LookupDialogView final : public TagTranslationView {
         return win::confirm_block_above_limit(dialog_, instance_, do_not_show_again);
     }
     std::optional<std::vector<std::size_t>>
-    choose_duplicates(std::span<const TagRecord> grouped) override {
-        return choose_duplicate_tags(dialog_, instance_, grouped, databases_);
+    choose_duplicates(std::span<const TagRecord> results,
+                      std::span<const std::size_t> preselected) override {
+        return choose_duplicate_tags(dialog_, instance_, results, preselected, databases_);
     }
 
     // The selected rows, and where they are, in list order.

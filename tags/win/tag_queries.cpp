@@ -17,6 +17,7 @@ namespace {
 
 struct DuplicateQuery {
     std::span<const TagRecord> grouped;
+    std::span<const std::size_t> preselected;
     const DatabaseNames& databases;
     std::vector<std::size_t> chosen;
 };
@@ -64,6 +65,14 @@ void fill_choices(HWND list, const DuplicateQuery& query) {
             continue;
         set_cell(list, at, 1, std::move(row.tag));
         set_cell(list, at, 2, std::move(row.database_text));
+        if (std::find(query.preselected.begin(), query.preselected.end(), i) !=
+            query.preselected.end()) {
+            LVITEMW state{};
+            state.stateMask = LVIS_SELECTED;
+            state.state = LVIS_SELECTED;
+            SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(at),
+                         reinterpret_cast<LPARAM>(&state));
+        }
     }
 }
 
@@ -157,10 +166,10 @@ INT_PTR CALLBACK block_check_procedure(HWND dialog, UINT message, WPARAM wparam,
 
 } // namespace
 
-std::optional<std::vector<std::size_t>> choose_duplicate_tags(HWND owner, HINSTANCE instance,
-                                                              std::span<const TagRecord> grouped,
-                                                              const DatabaseNames& databases) {
-    DuplicateQuery query{grouped, databases, {}};
+std::optional<std::vector<std::size_t>>
+choose_duplicate_tags(HWND owner, HINSTANCE instance, std::span<const TagRecord> results,
+                      std::span<const std::size_t> preselected, const DatabaseNames& databases) {
+    DuplicateQuery query{results, preselected, databases, {}};
     const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(DUPLICATE_TAG_QUERY), owner,
                                            duplicate_procedure, reinterpret_cast<LPARAM>(&query));
     if (result != IDOK)

@@ -13,12 +13,12 @@
 
 namespace brixtel::win {
 
-// "Duplicate Tag Selections" over the grouped lookup results: the indexes (into `grouped`,
-// ascending) of the rows the user chose, or nothing for Cancel. OK refuses two rows with the
-// same address and asks before accepting no row at all.
-std::optional<std::vector<std::size_t>> choose_duplicate_tags(HWND owner, HINSTANCE instance,
-                                                              std::span<const TagRecord> grouped,
-                                                              const DatabaseNames& databases);
+// "Duplicate Tag Selections" over the lookup results: the indexes (into `results`, ascending)
+// of the rows the user chose, or nothing for Cancel. The rows in `preselected` start selected.
+// OK refuses two rows with the same address and asks before accepting no row at all.
+std::optional<std::vector<std::size_t>>
+choose_duplicate_tags(HWND owner, HINSTANCE instance, std::span<const TagRecord> results,
+                      std::span<const std::size_t> preselected, const DatabaseNames& databases);
 
 // "Illegal Block Number Check": true for OK. `do_not_show_again` is the state of its check box
 // when it closed, by either button.

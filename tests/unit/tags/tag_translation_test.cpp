@@ -34,6 +34,7 @@ class FakeTranslationView : public TagTranslationView {
     int block_questions = 0;
     std::optional<std::vector<std::size_t>> duplicate_choice; // nothing: Cancel
     std::vector<std::vector<TagRecord>> duplicate_offers;
+    std::vector<std::vector<std::size_t>> preselections;
 
     std::wstring field_text(LookupField field) const override {
         const auto found = fields.find(field);
@@ -56,8 +57,10 @@ class FakeTranslationView : public TagTranslationView {
         return answer.ok;
     }
     std::optional<std::vector<std::size_t>>
-    choose_duplicates(std::span<const TagRecord> grouped) override {
-        duplicate_offers.emplace_back(grouped.begin(), grouped.end());
+    choose_duplicates(std::span<const TagRecord> results,
+                      std::span<const std::size_t> preselected) override {
+        duplicate_offers.emplace_back(results.begin(), results.end());
+        preselections.emplace_back(preselected.begin(), preselected.end());
         return duplicate_choice;
     }
 };
@@ -355,13 +358,28 @@ TEST_F(TagTranslationTest, DuplicateChoiceAddsSinglesThenChosen) {
         EXPECT_EQ(view.fields[LookupField::Description], c.listed.empty() ? L"desc" : L"");
     }
 
-    // By name, results at different addresses all come in, in address order, unasked.
-    open_over({});
-    view.duplicate_offers.clear();
-    look_up_name(L"ti-7");
-    EXPECT_TRUE(view.duplicate_offers.empty());
-    EXPECT_EQ(listed(), (std::vector<std::wstring>{L"Module 4,5,6 Block 7 -- TI-7 -- " + kUnit1,
-                                                   L"Module 4,5,6 Block 8 -- TI-7 -- " + kUnit2}));
+    // By name, results at different addresses are offered too, each already selected; OK
+    // takes them in address order, Cancel takes none.
+    for (const bool ok : {true, false}) {
+        open_over({});
+        view.duplicate_offers.clear();
+        view.preselections.clear();
+        view.duplicate_choice = ok ? std::optional<std::vector<std::size_t>>({0, 1}) : std::nullopt;
+        look_up_name(L"ti-7");
+        ASSERT_EQ(view.duplicate_offers.size(), 1u);
+        EXPECT_EQ(view.preselections[0], (std::vector<std::size_t>{0, 1}));
+        const std::vector<std::wstring> both{L"Module 4,5,6 Block 7 -- TI-7 -- " + kUnit1,
+                                             L"Module 4,5,6 Block 8 -- TI-7 -- " + kUnit2};
+        EXPECT_EQ(listed(), ok ? both : std::vector<std::wstring>{});
+    }
+}
+
+TEST(DuplicateOffer, ListsEveryResultInAddressOrderWithLoneAddressesSelected) {
+    const TagRecord a2{L"T", 1, 1, 1, 1, 2}, a3{L"T", 1, 1, 1, 1, 3}, b{L"T", 1, 1, 1, 2, 2},
+        c{L"T", 2, 1, 1, 0, 3};
+    const DuplicateOffer offer = duplicate_offer(split_duplicates({c, a3, b, a2}));
+    EXPECT_EQ(offer.results, (std::vector<TagRecord>{a3, a2, b, c}));
+    EXPECT_EQ(offer.preselected, (std::vector<std::size_t>{2, 3}));
 }
 
 TEST_F(TagTranslationTest, AddressAlreadyListedComparedOverTheListedText) {
