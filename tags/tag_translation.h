@@ -104,15 +104,27 @@ class TagTranslation {
     void look_up_by_tag_name();
     void look_up_by_block();
     // Delete Entry with the selected rows; false when refused (monitoring in Export View).
+    // On true the view removes the selected rows from its list.
     bool delete_entries(std::span<const TagRow> selected);
 
     // Points were added or removed since the dialog opened.
     bool points_changed() const { return points_changed_; }
+    // Monitored points were removed: the Export View's columns must be redrawn once the
+    // dialog closes.
+    bool removed_while_monitoring() const { return removed_while_monitoring_; }
 
   private:
+    // The single-address results followed by the user's choice among the shared ones.
+    std::vector<TagRecord> choose_among_duplicates(std::vector<TagRecord> results);
+    // The result's address is already in the current tag list.
+    bool already_listed(const TagRecord& result) const;
+    // Adds each result not listed yet; returns how many were added.
+    std::size_t add_results(std::span<const TagRecord> results);
+
     TagTranslationPartners partners_;
     TagTranslationView& view_;
     bool points_changed_ = false;
+    bool removed_while_monitoring_ = false;
 };
 
 } // namespace brixtel
