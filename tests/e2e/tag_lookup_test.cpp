@@ -44,6 +44,30 @@ constexpr wchar_t kCommaOnly[] =
 
 using Row = std::vector<std::wstring>;
 
+std::wstring as_shown(std::wstring_view text) {
+    std::wstring lines;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n'))
+            lines += text[i];
+    return lines;
+}
+
+// Control characters spelt out, so a failure shows where two texts part.
+std::string escaped(std::wstring_view text) {
+    std::string out;
+    for (wchar_t c : text) {
+        if (c == L'\n')
+            out += "\\n";
+        else if (c == L'\r')
+            out += "\\r";
+        else if (c < 0x20 || c > 0x7E)
+            out += "\\x{" + std::to_string(static_cast<unsigned>(c)) + "}";
+        else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
 std::wstring block_text(int loop, int pcu, int module, int block) {
     return L"Module " + std::to_wstring(loop) + L"," + std::to_wstring(pcu) + L"," +
            std::to_wstring(module) + L" Block " + std::to_wstring(block);
@@ -89,8 +113,8 @@ class TagLookupTest : public BrixtelTest {
             remove_folder_tree(folder);
     }
 
-    // UNIT1.CSV and UNIT2.CSV, named in the settings in that order. PUMP-7 is in both at two
-    // addresses, SHARED in both at one address.
+    // UNIT1.CSV and UNIT2.CSV, named in the settings in that order. PUMP-7 is in each at an
+    // address of its own; SHARED is in both at the same two addresses.
     void seed_databases() {
         folder = make_test_folder(L"tag-databases");
         ASSERT_FALSE(folder.empty());
@@ -99,9 +123,11 @@ class TagLookupTest : public BrixtelTest {
         ASSERT_TRUE(write_csv_database(unit1, {{L"FIC-101", 1, 2, 3, 100},
                                                {L"TI-20", 1, 2, 3, 20},
                                                {L"PUMP-7", 1, 2, 4, 10},
-                                               {L"SHARED", 1, 2, 3, 200}}));
-        ASSERT_TRUE(
-            write_csv_database(unit2, {{L"PUMP-7", 1, 2, 5, 20}, {L"SHARED", 1, 2, 3, 200}}));
+                                               {L"SHARED", 1, 2, 3, 200},
+                                               {L"SHARED", 1, 2, 6, 300}}));
+        ASSERT_TRUE(write_csv_database(
+            unit2,
+            {{L"SHARED", 1, 2, 6, 300}, {L"PUMP-7", 1, 2, 5, 20}, {L"SHARED", 1, 2, 3, 200}}));
         ASSERT_TRUE(store_database_files({unit1, unit2}));
     }
 
@@ -139,11 +165,19 @@ class TagLookupTest : public BrixtelTest {
     }
 
     // A refusal: the box with this caption and text is answered OK and the rows stay as they
-    // were.
+    // were. Line breaks are compared as the user sees them: the system's message formatter may
+    // write a line feed as CR LF.
     void expect_refused(TagTranslation& dialog, std::wstring_view caption, std::wstring_view text) {
         const auto before = dialog.rows();
         ASSERT_TRUE(before);
-        EXPECT_TRUE(answer_message_box(brixtel, caption, text));
+        HWND box = nullptr;
+        ASSERT_TRUE(brixtel.wait_for_window(caption, &box));
+        const auto shown = read_message_box(box);
+        ASSERT_TRUE(shown) << "the box went away before it was read";
+        EXPECT_EQ(escaped(as_shown(shown->text)), escaped(as_shown(text)))
+            << "as drawn: " << escaped(shown->text);
+        EXPECT_TRUE(press_message_box_button(box, L"OK"));
+        EXPECT_TRUE(brixtel.wait_until_gone(box));
         EXPECT_EQ(dialog.rows(), before);
     }
 
@@ -194,48 +228,59 @@ TEST_F(TagLookupTest, LowerCaseTagAddsTheUpperCasePointWhichIsPolledAtOnce) {
     EXPECT_TRUE(dialog.close());
 }
 
-TEST_F(TagLookupTest, TagsInTwoDatabasesAreChosenAmongAndListedAddressesAreRefused) {
+// Where a row sits among the offered choices; -1 when it is not offered.
+int offered_at(const ListRows& offered, const Row& row) {
+    const auto found = std::find(offered.begin(), offered.end(), row);
+    return found == offered.end() ? -1 : static_cast<int>(found - offered.begin());
+}
+
+TEST_F(TagLookupTest, OnePointPerAddressIsChosenAmongDuplicatesAndListedAddressesAreRefused) {
     seed_databases();
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(brixtel.launch());
     TagTranslation dialog(brixtel);
     ASSERT_TRUE(dialog.open());
 
-    // Two addresses: both may be chosen.
-    ASSERT_TRUE(dialog.look_up_tag(L"pump-7"));
+    // Two addresses, one record each: both are added without a question.
+    ListRows rows;
+    ASSERT_TRUE(dialog.add_tag(L"pump-7", 2, &rows));
+    const Row pump_unit1 = {block_text(1, 2, 4, 10), L"PUMP-7", unit1};
+    const Row pump_unit2 = {block_text(1, 2, 5, 20), L"PUMP-7", unit2};
+    EXPECT_EQ(rows, (ListRows{pump_unit1, pump_unit2}));
+
+    // Two addresses, two records each: every record is offered, in address order.
+    ASSERT_TRUE(dialog.look_up_tag(L"Shared"));
     HWND choices = nullptr;
     ListRows offered;
     ASSERT_TRUE(wait_for_duplicate_choices(brixtel, &choices, &offered));
-    const Row pump_unit1 = {block_text(1, 2, 4, 10), L"PUMP-7", unit1};
-    const Row pump_unit2 = {block_text(1, 2, 5, 20), L"PUMP-7", unit2};
-    EXPECT_EQ(offered, (ListRows{pump_unit1, pump_unit2}));
-    ASSERT_TRUE(choose_duplicates(choices, {0, 1}));
-    ASSERT_TRUE(brixtel.wait_until_gone(choices));
-    ListRows rows;
-    ASSERT_TRUE(dialog.wait_for_row_count(2, &rows));
-    EXPECT_EQ(rows, (ListRows{pump_unit1, pump_unit2}));
+    const Row first_unit1 = {block_text(1, 2, 3, 200), L"SHARED", unit1};
+    const Row first_unit2 = {block_text(1, 2, 3, 200), L"SHARED", unit2};
+    const Row second_unit1 = {block_text(1, 2, 6, 300), L"SHARED", unit1};
+    const Row second_unit2 = {block_text(1, 2, 6, 300), L"SHARED", unit2};
+    ASSERT_EQ(offered.size(), 4u) << describe_rows(offered);
+    EXPECT_EQ(column(offered, 0), (std::vector<std::wstring>{first_unit1[0], first_unit1[0],
+                                                             second_unit1[0], second_unit1[0]}));
+    for (const Row& row : {first_unit1, first_unit2, second_unit1, second_unit2})
+        ASSERT_NE(offered_at(offered, row), -1) << describe_rows({row});
 
-    // One address twice: choosing both is refused and the choice stays open.
-    ASSERT_TRUE(dialog.look_up_tag(L"Shared"));
-    ASSERT_TRUE(wait_for_duplicate_choices(brixtel, &choices, &offered));
-    const Row shared_unit2 = {block_text(1, 2, 3, 200), L"SHARED", unit2};
-    ASSERT_EQ(offered.size(), 2u) << describe_rows(offered);
-    EXPECT_EQ(column(offered, 0), std::vector<std::wstring>(2, block_text(1, 2, 3, 200)));
-    ASSERT_TRUE(choose_duplicates(choices, {0, 1}));
+    // Both records of one address: refused, and the choice stays open.
+    ASSERT_TRUE(choose_duplicates(
+        choices, {offered_at(offered, first_unit1), offered_at(offered, first_unit2)}));
     ASSERT_TRUE(answer_message_box(brixtel, L"Duplicate Error", kDuplicatesRemain));
     ASSERT_TRUE(IsWindowVisible(choices)) << "the choice closed after message 284";
-    const int second = offered[0] == shared_unit2 ? 0 : 1;
-    ASSERT_TRUE(choose_duplicates(choices, {second}));
+    // One of each address: both are added.
+    ASSERT_TRUE(choose_duplicates(
+        choices, {offered_at(offered, first_unit2), offered_at(offered, second_unit1)}));
     ASSERT_TRUE(brixtel.wait_until_gone(choices));
-    ASSERT_TRUE(dialog.wait_for_row_count(3, &rows));
-    EXPECT_EQ(rows.back(), shared_unit2);
+    ASSERT_TRUE(dialog.wait_for_row_count(4, &rows));
+    EXPECT_EQ(rows, (ListRows{pump_unit1, pump_unit2, first_unit2, second_unit1}));
 
     // Addresses already listed, by block and by tag name.
     ASSERT_TRUE(dialog.look_up_block(block_fields(1, 2, 4, 10)));
     expect_refused(dialog, L"Duplication", L"Module 1,2,4 Block 10 -- Duplicate entry");
     ASSERT_TRUE(dialog.look_up_tag(L"shared"));
     ASSERT_TRUE(wait_for_duplicate_choices(brixtel, &choices, &offered));
-    ASSERT_TRUE(choose_duplicates(choices, {1 - second}));
+    ASSERT_TRUE(choose_duplicates(choices, {offered_at(offered, first_unit1)}));
     ASSERT_TRUE(brixtel.wait_until_gone(choices));
     expect_refused(dialog, L"Duplication", L"Module 1,2,3 Block 200 -- Duplicate entry");
 
