@@ -181,6 +181,13 @@ class TagLookupTest : public BrixtelTest {
         EXPECT_EQ(dialog.rows(), before);
     }
 
+    // After a refusal the field to correct has the focus with its whole text selected.
+    static void expect_field_to_correct(const TagTranslation& dialog, int id) {
+        EXPECT_TRUE(has_focus(dialog.dialog(), id));
+        EXPECT_TRUE(whole_text_selected(dialog.dialog(), id))
+            << "field " << id << " holds \"" << narrow(item_text(dialog.dialog(), id)) << "\"";
+    }
+
     std::wstring folder;
     std::wstring unit1;
     std::wstring unit2;
@@ -268,6 +275,12 @@ TEST_F(TagLookupTest, OnePointPerAddressIsChosenAmongDuplicatesAndListedAddresse
         choices, {offered_at(offered, first_unit1), offered_at(offered, first_unit2)}));
     ASSERT_TRUE(answer_message_box(brixtel, L"Duplicate Error", kDuplicatesRemain));
     ASSERT_TRUE(IsWindowVisible(choices)) << "the choice closed after message 284";
+    // No choice at all is asked about; No goes back to the choice.
+    ASSERT_TRUE(choose_duplicates(choices, {}));
+    ASSERT_TRUE(answer_message_box(
+        brixtel, L"No Selections",
+        L"You have not made any selections.  Are you sure you want to continue?", L"No"));
+    ASSERT_TRUE(IsWindowVisible(choices)) << "the choice closed after No to message 286";
     // One of each address: both are added.
     ASSERT_TRUE(choose_duplicates(
         choices, {offered_at(offered, first_unit2), offered_at(offered, second_unit1)}));
@@ -286,6 +299,7 @@ TEST_F(TagLookupTest, OnePointPerAddressIsChosenAmongDuplicatesAndListedAddresse
 
     ASSERT_TRUE(dialog.look_up_tag(L"no-such-tag"));
     expect_refused(dialog, L"TagName Alert", L"No match found in database for tag <no-such-tag>");
+    expect_field_to_correct(dialog, IDC_LOOKUP_TAG_NAME);
     EXPECT_TRUE(dialog.close());
 }
 
@@ -318,24 +332,29 @@ TEST_F(TagLookupTest, BlockEntriesAreCheckedBeforeAPointIsAdded) {
         BlockFields fields;
         std::wstring caption;
         std::wstring text;
+        int field_to_correct; // 0: none named
     };
     const Refusal refusals[] = {
         {"blank PCU",
          {L"1", L"", L"3", L"100", L""},
          L"Missing Field",
          L"The PCU field is blank - your entry will not be added.  Please enter a value and try "
-         L"again."},
+         L"again.",
+         0},
         {"comma in the description", block_fields(1, 2, 3, 100, L"north, tank"),
-         L"Invalid Characters in Description", kCommaOnly},
+         L"Invalid Characters in Description", kCommaOnly, IDC_LOOKUP_DESCRIPTION},
         {"PCU 0", block_fields(1, 0, 3, 100), L"PCU Error",
-         L"PCU number does not fall in the range of 1 to 250 - point not added"},
+         L"PCU number does not fall in the range of 1 to 250 - point not added", IDC_LOOKUP_PCU},
         {"block 65536", block_fields(1, 2, 3, 65536), L"Block Error",
-         L"Block number does not fall in the range of 0 to 65535 - point not added"},
+         L"Block number does not fall in the range of 0 to 65535 - point not added",
+         IDC_LOOKUP_BLOCK},
     };
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.why);
         ASSERT_TRUE(dialog.look_up_block(refusal.fields));
         expect_refused(dialog, refusal.caption, refusal.text);
+        if (refusal.field_to_correct)
+            expect_field_to_correct(dialog, refusal.field_to_correct);
     }
     ASSERT_TRUE(dialog.wait_for_row_count(0));
 
@@ -352,6 +371,7 @@ TEST_F(TagLookupTest, BlockEntriesAreCheckedBeforeAPointIsAdded) {
 
     ASSERT_TRUE(dialog.look_up_block(block_fields(1, 2, 3, 32001)));
     ASSERT_TRUE(answer_block_check(brixtel, true, IDCANCEL));
+    expect_field_to_correct(dialog, IDC_LOOKUP_BLOCK);
     EXPECT_TRUE(poll_until(
         [] { return static_cast<bool>(is_flag(kSettingsKey, L"ShowBlkCheck", 0)); }, kWaitBound))
         << is_flag(kSettingsKey, L"ShowBlkCheck", 0).message();
