@@ -69,10 +69,10 @@ bool item_selected(HWND list, int item) {
     return (SendMessageW(list, LVM_GETITEMSTATE, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
 }
 
-void select_item(HWND list, int item, bool selected) {
+void set_item_state(HWND list, int item, UINT mask, bool on) {
     LVITEMW state{};
-    state.stateMask = LVIS_SELECTED;
-    state.state = selected ? LVIS_SELECTED : 0;
+    state.stateMask = mask;
+    state.state = on ? mask : 0;
     SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
 }
 
@@ -140,7 +140,8 @@ class LookupDialogView final : public TagTranslationView {
         }
     }
 
-    // Puts the rows in the order of a header click; the selected ones stay selected.
+    // Puts the rows in the order of a header click; the selected ones stay selected, and the
+    // first of them takes the keyboard's place in the list.
     void sort_rows(TagRowColumn column, bool ascending) {
         const std::vector<TagRow> before = rows_;
         std::vector<bool> selected(rows_.size());
@@ -148,9 +149,15 @@ class LookupDialogView final : public TagTranslationView {
             selected[i] = item_selected(list_, static_cast<int>(i));
         sort_tag_rows(rows_, column, ascending);
         const std::vector<bool> carried = carry_selection(before, selected, rows_);
+        bool focus_placed = false;
         for (std::size_t i = 0; i < rows_.size(); ++i) {
-            show_row(list_, static_cast<int>(i), rows_[i]);
-            select_item(list_, static_cast<int>(i), carried[i]);
+            const auto item = static_cast<int>(i);
+            show_row(list_, item, rows_[i]);
+            set_item_state(list_, item, LVIS_SELECTED, carried[i]);
+            if (carried[i] && !focus_placed) {
+                set_item_state(list_, item, LVIS_FOCUSED, true);
+                focus_placed = true;
+            }
         }
     }
 

@@ -134,7 +134,9 @@ INT_PTR CALLBACK block_check_procedure(HWND dialog, UINT message, WPARAM wparam,
     case WM_INITDIALOG:
         SetWindowLongPtrW(dialog, DWLP_USER, lparam);
         center_window(dialog, GetParent(dialog));
-        return TRUE;
+        // The question is answered with a button; the box is the exception.
+        SetFocus(GetDlgItem(dialog, IDOK));
+        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
         case IDOK:
