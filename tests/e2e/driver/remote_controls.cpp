@@ -136,6 +136,27 @@ std::optional<std::vector<std::vector<std::wstring>>> list_view_rows(HWND list) 
     return rows;
 }
 
+bool set_list_view_item_state(HWND list, int row, UINT state, UINT mask) {
+    LVITEMW item{};
+    item.state = state;
+    item.stateMask = mask;
+    RemoteBuffer remote(list, sizeof item);
+    if (!remote.valid() || !remote.write(&item, sizeof item))
+        return false;
+    const auto done = send_bounded(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), remote.at());
+    return done && *done;
+}
+
+std::optional<RECT> control_rect(HWND control, UINT message, WPARAM wparam, RECT rect) {
+    RemoteBuffer remote(control, sizeof rect);
+    if (!remote.valid() || !remote.write(&rect, sizeof rect))
+        return std::nullopt;
+    const auto done = send_bounded(control, message, wparam, remote.at());
+    if (!done || !*done || !remote.read(&rect, sizeof rect))
+        return std::nullopt;
+    return rect;
+}
+
 namespace {
 
 HTREEITEM tree_next(HWND tree, UINT relation, HTREEITEM item) {

@@ -17,6 +17,12 @@ std::optional<std::wstring> status_bar_text(HWND bar, int part);
 
 // List view: one row per item, one text per column (one column outside report view).
 std::optional<std::vector<std::vector<std::wstring>>> list_view_rows(HWND list);
+// LVM_SETITEMSTATE for one row (-1: every row), e.g. LVIS_SELECTED under that mask.
+bool set_list_view_item_state(HWND list, int row, UINT state, UINT mask);
+
+// A message that fills in a RECT its lParam points to (LVM_GETITEMRECT, HDM_GETITEMRECT);
+// `rect` goes in as well, for the messages that read part of it.
+std::optional<RECT> control_rect(HWND control, UINT message, WPARAM wparam, RECT rect = {});
 
 struct TreeItem {
     int depth = 0; // 0 for the roots
