@@ -241,24 +241,29 @@ int offered_at(const ListRows& offered, const Row& row) {
     return found == offered.end() ? -1 : static_cast<int>(found - offered.begin());
 }
 
-TEST_F(TagLookupTest, OnePointPerAddressIsChosenAmongDuplicatesAndListedAddressesAreRefused) {
+TEST_F(TagLookupTest, PointsFoundTwiceAreChosenAmongAndListedAddressesAreRefused) {
     seed_databases();
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(brixtel.launch());
     TagTranslation dialog(brixtel);
     ASSERT_TRUE(dialog.open());
 
-    // Two addresses, one record each: both are added without a question.
-    ListRows rows;
-    ASSERT_TRUE(dialog.add_tag(L"pump-7", 2, &rows));
+    // Two addresses, one record each: both are offered, already selected, so OK takes both.
+    ASSERT_TRUE(dialog.look_up_tag(L"pump-7"));
+    HWND choices = nullptr;
+    ListRows offered;
+    ASSERT_TRUE(wait_for_duplicate_choices(brixtel, &choices, &offered));
     const Row pump_unit1 = {block_text(1, 2, 4, 10), L"PUMP-7", unit1};
     const Row pump_unit2 = {block_text(1, 2, 5, 20), L"PUMP-7", unit2};
+    EXPECT_EQ(offered, (ListRows{pump_unit1, pump_unit2}));
+    ASSERT_TRUE(click(choices, IDOK));
+    ASSERT_TRUE(brixtel.wait_until_gone(choices));
+    ListRows rows;
+    ASSERT_TRUE(dialog.wait_for_row_count(2, &rows));
     EXPECT_EQ(rows, (ListRows{pump_unit1, pump_unit2}));
 
     // Two addresses, two records each: every record is offered, in address order.
     ASSERT_TRUE(dialog.look_up_tag(L"Shared"));
-    HWND choices = nullptr;
-    ListRows offered;
     ASSERT_TRUE(wait_for_duplicate_choices(brixtel, &choices, &offered));
     const Row first_unit1 = {block_text(1, 2, 3, 200), L"SHARED", unit1};
     const Row first_unit2 = {block_text(1, 2, 3, 200), L"SHARED", unit2};
