@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -228,6 +229,32 @@ void look_up_name(benchmark::State& state, Wanted wanted) {
     state.counters["results"] = static_cast<double>(results);
 }
 
+// The hardest index for a walk by name: every tag as long as the one asked for and alike in
+// all but its last characters, so each record costs a full comparison.
+void look_up_name_alike(benchmark::State& state) {
+    const std::size_t count = lookup_databases().index().size();
+    std::vector<TagRecord> index(count);
+    for (std::size_t n = 0; n < count; ++n) {
+        wchar_t name[32];
+        std::swprintf(name, 32, L"PLANT-AREA-07-UNIT-%06zu", n);
+        index[n] = {name,
+                    1,
+                    1,
+                    static_cast<std::int32_t>(n / 1000 % 32),
+                    static_cast<std::int32_t>(n % 1000),
+                    first_file_database};
+    }
+    const std::wstring name = lower_case_ascii(index.back().tag);
+    std::size_t results = 0;
+    for (auto _ : state) {
+        const std::vector<TagRecord> found = look_up_by_tag_name(index, name);
+        results = found.size();
+        benchmark::DoNotOptimize(found.data());
+    }
+    state.counters["records"] = static_cast<double>(index.size());
+    state.counters["results"] = static_cast<double>(results);
+}
+
 void look_up_address(benchmark::State& state, Wanted wanted) {
     const std::vector<TagRecord>& index = lookup_databases().index();
     const BlockAddress address = wanted_address(index, wanted);
@@ -267,6 +294,8 @@ void register_benchmarks() {
         benchmark::RegisterBenchmark("look_up_by_tag_name/near_end", look_up_name, Wanted::NearEnd)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark("look_up_by_tag_name/missing", look_up_name, Wanted::Missing)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark("look_up_by_tag_name/alike_tags", look_up_name_alike)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark("walk_by_address/near_end", look_up_address, Wanted::NearEnd)
             ->Unit(benchmark::kMicrosecond);
