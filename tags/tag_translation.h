@@ -29,6 +29,14 @@ struct DuplicateSplit {
 };
 DuplicateSplit split_duplicates(std::vector<TagRecord> results);
 
+// What "Duplicate Tag Selections" offers when a lookup finds several points: all of them, in
+// address order, those alone at their address already selected.
+struct DuplicateOffer {
+    std::vector<TagRecord> results;
+    std::vector<std::size_t> preselected;
+};
+DuplicateOffer duplicate_offer(const DuplicateSplit& split);
+
 // The OK button of "Duplicate Tag Selections" for the selected rows (indexes into `grouped`).
 enum class DuplicateSelectionVerdict {
     Accept,
@@ -44,6 +52,8 @@ struct TagRow {
     std::wstring tag;           // the tag name, or the user's description, or "NO_TAG"
     std::wstring database_text; // file path, "NO_DATABASE" or "USER_DESCRIPTION"
     BlockAddress address;
+
+    bool operator==(const TagRow&) const = default;
 };
 
 // The row of a point of the current tag list or of a lookup result. `database_path` is the
@@ -74,10 +84,12 @@ class TagTranslationView {
     // "Illegal Block Number Check": true for OK. `do_not_show_again` is the state of its check
     // box when it closed.
     virtual bool confirm_block_above_limit(bool& do_not_show_again) = 0;
-    // "Duplicate Tag Selections" over the grouped results: the selected indexes, or nothing
-    // for Cancel. The view runs check_duplicate_selection on OK itself.
+    // "Duplicate Tag Selections" over several results, in address order: the selected indexes,
+    // or nothing for Cancel. The rows in `preselected` start selected. The view runs
+    // check_duplicate_selection on OK itself.
     virtual std::optional<std::vector<std::size_t>>
-    choose_duplicates(std::span<const TagRecord> grouped) = 0;
+    choose_duplicates(std::span<const TagRecord> results,
+                      std::span<const std::size_t> preselected) = 0;
 };
 
 // What the lookup reads and changes outside the dialog.
@@ -104,15 +116,27 @@ class TagTranslation {
     void look_up_by_tag_name();
     void look_up_by_block();
     // Delete Entry with the selected rows; false when refused (monitoring in Export View).
+    // On true the view removes the selected rows from its list.
     bool delete_entries(std::span<const TagRow> selected);
 
     // Points were added or removed since the dialog opened.
     bool points_changed() const { return points_changed_; }
+    // Monitored points were removed: the Export View's columns must be redrawn once the
+    // dialog closes.
+    bool removed_while_monitoring() const { return removed_while_monitoring_; }
 
   private:
+    // The single-address results followed by the user's choice among the shared ones.
+    std::vector<TagRecord> choose_among_duplicates(std::vector<TagRecord> results);
+    // The result's address is already in the current tag list.
+    bool already_listed(const TagRecord& result) const;
+    // Adds each result not listed yet; returns how many were added.
+    std::size_t add_results(std::span<const TagRecord> results);
+
     TagTranslationPartners partners_;
     TagTranslationView& view_;
     bool points_changed_ = false;
+    bool removed_while_monitoring_ = false;
 };
 
 } // namespace brixtel

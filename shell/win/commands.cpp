@@ -12,6 +12,7 @@
 #include "shell/win/logging_commands.h"
 #include "shell/win/resource_ids.h"
 #include "shell/win/significant_digits_dialog.h"
+#include "shell/win/tag_lookup_commands.h"
 #include "shell/win/view_messages.h"
 
 #include <iterator>
@@ -31,8 +32,8 @@ void enter_database_file_names(App& app, HWND window) {
 }
 
 void look_up_tag_names(App& app, HWND window) {
-    const bool points_changed = run_tag_name_lookup_dialog(app);
-    if (!app.settings.debug_view && app.cycle.state().points_created && points_changed) {
+    const bool points_removed = run_tag_name_lookup_dialog(app);
+    if (!app.settings.debug_view && app.cycle.state().points_created && points_removed) {
         reset_views(app);
         UpdateWindow(window);
     }

@@ -8,10 +8,6 @@ bool run_database_file_chooser(App&) {
     return false;
 }
 
-bool run_tag_name_lookup_dialog(App&) {
-    return false;
-}
-
 bool run_tag_list_dialog(App&, TagListMode) {
     return false;
 }

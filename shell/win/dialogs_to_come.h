@@ -10,8 +10,6 @@ namespace brixtel::win {
 void run_live_loop_setup_dialog(App& app);
 // 40009 "Enter Database File Names"; true when the main window must be repainted.
 bool run_database_file_chooser(App& app);
-// 40010 "Tag Name Lookup"; true when it changed the points.
-bool run_tag_name_lookup_dialog(App& app);
 
 enum class TagListMode { Load, Save, Delete };
 // 40018, 40019, 40020; non-zero when a list was loaded, saved or deleted.
