@@ -52,7 +52,7 @@ echo "Load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 ls -l "$data" | awk 'NR > 1 {printf "  %-18s %12d bytes\n", $9, $5}'
 echo
 bench=build/native/tests/bench/bench_tags
-"$bench" --tag-data="$data" --benchmark_filter='^(add_at_startup|look_up|walk)' \
+"$bench" --tag-data="$data" --benchmark_filter='^(add_at_startup|look_up)' \
     --benchmark_repetitions="${BENCH_REPETITIONS:-5}" --benchmark_report_aggregates_only=true \
     --benchmark_counters_tabular=true 2>&1 | grep -v -e '_mean' -e '_stddev' -e '_cv'
 echo

@@ -7,7 +7,6 @@
 // FOLDER holds the files of scripts/make-tag-databases.sh (tags.dbf, tags.csv,
 // tags-part-*.dbf) and, for the bad-input runs, those of scripts/lib/tag_databases.py bad
 // (huge.csv, long-line.csv); runs whose files are missing are left out.
-#include "platform/case_fold.h"
 #include "shell/seat.h"
 #include "tags/database_files.h"
 #include "tags/tag_lookup.h"
@@ -170,27 +169,6 @@ const TagDatabases& lookup_databases() {
 
 constexpr std::wstring_view no_tag_text = L"NO_TAG";
 
-// The address lookup as a walk of the index: every record of a listed file with the four
-// numbers, in index order, tags in upper case; without one, one point without database.
-std::vector<TagRecord> walk_by_address(std::span<const TagRecord> index,
-                                       const BlockAddress& address) {
-    std::vector<TagRecord> found;
-    for (const TagRecord& record : index) {
-        if (record.database == 0 || record.loop != address.loop || record.pcu != address.pcu ||
-            record.module != address.module || record.block != address.block) {
-            continue;
-        }
-        TagRecord result = record;
-        result.tag = upper_case(record.tag);
-        found.push_back(std::move(result));
-    }
-    if (found.empty()) {
-        found.push_back({std::wstring(no_tag_text), address.loop, address.pcu, address.module,
-                         address.block, no_database});
-    }
-    return found;
-}
-
 std::wstring lower_case_ascii(std::wstring text) {
     for (wchar_t& c : text) {
         if (c >= L'A' && c <= L'Z') {
@@ -261,7 +239,7 @@ void look_up_address(benchmark::State& state, Wanted wanted) {
     std::size_t results = 0;
     std::int32_t database = 0;
     for (auto _ : state) {
-        const std::vector<TagRecord> found = walk_by_address(index, address);
+        const std::vector<TagRecord> found = look_up_by_address(index, address, L"", no_tag_text);
         results = found.size();
         database = found.front().database;
         benchmark::DoNotOptimize(found.data());
@@ -297,9 +275,10 @@ void register_benchmarks() {
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark("look_up_by_tag_name/alike_tags", look_up_name_alike)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark("walk_by_address/near_end", look_up_address, Wanted::NearEnd)
+        benchmark::RegisterBenchmark("look_up_by_address/near_end", look_up_address,
+                                     Wanted::NearEnd)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark("walk_by_address/missing", look_up_address, Wanted::Missing)
+        benchmark::RegisterBenchmark("look_up_by_address/missing", look_up_address, Wanted::Missing)
             ->Unit(benchmark::kMicrosecond);
     }
     // Bad input is read once each: the point is that it ends, and what it costs.
