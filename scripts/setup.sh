@@ -8,7 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64
     xvfb xauth x11-utils x11-apps imagemagick xdotool
-    shapelib
+    shapelib libshp-dev libbenchmark-dev python3
 )
 
 missing=()

@@ -64,6 +64,12 @@ void TagDatabases::take_file(std::int32_t number, std::wstring_view path) {
     slots_[static_cast<std::size_t>(number)] = std::wstring(path);
     files_.emplace_back(path);
     TagFileContents contents = read_tag_database_file(path);
+    // Grown at most once per file, to fit a first (often the only) file exactly: a large
+    // file's records would otherwise stand beside an index being grown and copied.
+    const std::size_t needed = index_.size() + contents.records.size();
+    if (needed > index_.capacity()) {
+        index_.reserve(std::max(needed, 2 * index_.capacity()));
+    }
     for (TagRecord& record : contents.records) {
         record.database = number;
         index_.push_back(std::move(record));

@@ -1,8 +1,8 @@
 #include "tags/text_database.h"
 
+#include "platform/case_fold.h"
 #include "platform/file_read.h"
 #include "platform/text.h"
-#include "platform/case_fold.h"
 
 #include <array>
 #include <optional>
@@ -22,12 +22,10 @@ std::wstring_view trim(std::wstring_view text, std::wstring_view characters) {
     return text.substr(first, last - first + 1);
 }
 
-void add_line(std::vector<std::wstring>& lines, std::wstring_view line) {
-    lines.emplace_back(trim(line, L"\r\n "));
-}
-
-std::vector<std::wstring> utf16_lines(std::string_view bytes) {
-    std::vector<std::wstring> lines;
+// Hands each line of the file to `take`, trimmed of blanks and line breaks, until `take`
+// returns false. One line is held at a time: a file of millions of lines never stands in memory
+// a second time as text.
+template <typename Take> void for_each_utf16_line(std::string_view bytes, Take take) {
     std::wstring line;
     for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
         const auto unit = static_cast<wchar_t>(static_cast<unsigned char>(bytes[at]) |
@@ -37,25 +35,34 @@ std::vector<std::wstring> utf16_lines(std::string_view bytes) {
         }
         line += unit;
         if (unit == L'\n') {
-            add_line(lines, line);
+            if (!take(trim(line, L"\r\n "))) {
+                return;
+            }
             line.clear();
         }
     }
     if (!line.empty()) {
-        add_line(lines, line);
+        take(trim(line, L"\r\n "));
     }
-    return lines;
 }
 
-std::vector<std::wstring> oem_lines(std::string_view bytes) {
-    std::vector<std::wstring> lines;
+template <typename Take> void for_each_oem_line(std::string_view bytes, Take take) {
     while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
         const std::size_t length = end == std::string_view::npos ? bytes.size() : end + 1;
-        add_line(lines, to_wide(bytes.substr(0, length)));
+        if (!take(trim(to_wide(bytes.substr(0, length)), L"\r\n "))) {
+            return;
+        }
         bytes.remove_prefix(length);
     }
-    return lines;
+}
+
+template <typename Take> void for_each_line(std::string_view bytes, Take take) {
+    if (is_text_unicode(bytes.substr(0, text_test_length))) {
+        for_each_utf16_line(bytes, take);
+    } else {
+        for_each_oem_line(bytes, take);
+    }
 }
 
 enum Column { TagName, Loop, Pcu, Module, Block, ColumnCount };
@@ -139,26 +146,30 @@ std::optional<TagRecord> record_of(std::wstring_view row, const Layout& layout) 
 } // namespace
 
 std::vector<std::wstring> tag_file_lines(std::string_view bytes) {
-    return is_text_unicode(bytes.substr(0, text_test_length)) ? utf16_lines(bytes)
-                                                              : oem_lines(bytes);
+    std::vector<std::wstring> lines;
+    for_each_line(bytes, [&](std::wstring_view line) {
+        lines.emplace_back(line);
+        return true;
+    });
+    return lines;
 }
 
 TagFileContents read_text_tags(std::string_view bytes) {
     TagFileContents contents;
-    const std::vector<std::wstring> lines = tag_file_lines(bytes);
-    if (lines.empty()) {
-        return contents;
-    }
-    const auto layout = header_layout(lines.front());
-    if (!layout) {
-        return contents;
-    }
-    contents.is_tag_database = true;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (auto record = record_of(lines[i], *layout)) {
+    std::optional<Layout> layout;
+    bool header = true;
+    for_each_line(bytes, [&](std::wstring_view line) {
+        if (header) {
+            header = false;
+            layout = header_layout(line);
+            return layout.has_value(); // without the five columns the rows mean nothing
+        }
+        if (auto record = record_of(line, *layout)) {
             contents.records.push_back(std::move(*record));
         }
-    }
+        return true;
+    });
+    contents.is_tag_database = layout.has_value();
     return contents;
 }
 

@@ -100,6 +100,19 @@ INSTANTIATE_TEST_SUITE_P(
                  utf16(u"TagName,Loop,Pcu,Module,Block\r\nFIC-101,1,2,3,4\r\n"),
                  true,
                  {{L"FIC-101", 1, 2, 3, 4}}},
+        TextCase{"LinesOfAMebibyteAmongTheRows",
+                 header + "A,1,2,3,4\r\n" + std::string(1 << 20, 'T') + ",5,6,7,8\r\n" +
+                     std::string(1 << 20, ',') + "\r\n" + std::string(1 << 20, 'x') +
+                     "\r\nB,9,10,11,12\r\n",
+                 true,
+                 {{L"A", 1, 2, 3, 4},
+                  {std::wstring(1 << 20, L'T'), 5, 6, 7, 8},
+                  {L"", 0, 0, 0, 0},
+                  {L"B", 9, 10, 11, 12}}},
+        TextCase{"Utf16LastRowWithoutLineBreak",
+                 utf16(u"\uFEFFTAGNAME,LOOP,PCU,MODULE,BLOCK\r\nA,1,2,3,4\r\nB,5,6,7,8"),
+                 true,
+                 {{L"A", 1, 2, 3, 4}, {L"B", 5, 6, 7, 8}}},
         TextCase{"ByteOrderMarksInTheMiddleAreSkipped",
                  utf16(u"\uFEFFTAGNAME,LOOP,PCU,MODULE,BLOCK\r\n\uFEFFFI\uFFFEC,1,2\uFEFF,3,4\r\n"
                        u"\uFFFE\uFEFFB,1,1,1,1\r\n"),
