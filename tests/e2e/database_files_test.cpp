@@ -132,7 +132,47 @@ class DatabaseFilesTest : public BrixtelTest {
         return recorder.repaint(shown);
     }
 
+    // One loop to the simulator, polled every 250 ms.
+    void start_with_simulator() {
+        ASSERT_TRUE(zandor.start_on_free_port(&port));
+        ASSERT_TRUE(store_loop_entries({L"1.2 " + std::to_wstring(port) + L" 127.0.0.1"}));
+        ASSERT_TRUE(store_update_interval(250));
+        ASSERT_TRUE(brixtel.launch());
+        ASSERT_TRUE(brixtel.wait_for_status_text(kStatusConnection,
+                                                 L"Loop: 1 PCU: 2 IP: 127.0.0.1 remote port: " +
+                                                     std::to_wstring(port) + L" connstat=OK"));
+    }
+
+    // Read requests the simulator got for an address as a request writes it ("1 02 05 100").
+    std::size_t reads_of(const std::string& address) {
+        std::size_t count = 0;
+        for (const ZandorRequest& request : zandor.requests())
+            count += request.text.find(" read output " + address) != std::string::npos ? 1 : 0;
+        return count;
+    }
+    AssertionResult reads_go_on(const std::string& address) {
+        const std::size_t before = reads_of(address);
+        if (poll_until([&] { return reads_of(address) > before + 2; }, kWaitBound))
+            return AssertionSuccess();
+        return AssertionFailure() << "no more read requests for " << address;
+    }
+    // While `going` is polled six more times, `stopped` is polled at most once more (a request
+    // may have been on its way). Counted against a point still polled, since the Poll timer
+    // may run slowly for a while under a busy message queue.
+    AssertionResult polled_without(const std::string& stopped, const std::string& going) {
+        const std::size_t stopped_before = reads_of(stopped);
+        const std::size_t going_before = reads_of(going);
+        if (!poll_until([&] { return reads_of(going) >= going_before + 6; }, kWaitBound))
+            return AssertionFailure() << "read requests for " << going << " do not go on";
+        const std::size_t more = reads_of(stopped) - stopped_before;
+        if (more > 1)
+            return AssertionFailure() << more << " more read requests for " << stopped;
+        return AssertionSuccess();
+    }
+
     std::wstring dbf_folder;
+    ZandorSim zandor;
+    int port = 0;
     DatabaseFileDialog dialog;
     DrawRecorder recorder;
     bool recorder_attached = false;
@@ -300,6 +340,35 @@ TEST_F(DatabaseFilesTest, RemovingAFileDetachesTheListsPointsOfItAlone) {
     EXPECT_EQ(monitoring_grayed(), std::optional<bool>(true));
 }
 
+// In the Debug View a file may go while monitoring runs: its points stop being polled, the
+// other file's go on.
+TEST_F(DatabaseFilesTest, RemovingAFileWhileMonitoringStopsPollingItsPoints) {
+    const std::wstring plant = dbf(L"plant.dbf");
+    const std::wstring second = dbf(L"second.dbf");
+    ASSERT_TRUE(store_database_files({plant, second}));
+    ASSERT_TRUE(
+        store_startup_tag_list(L"Plant", {L"Module 1,2,5 Block 100 -- FIC-101 -- " + plant,
+                                          L"Module 1,2,9 Block 17 -- FIC-202 -- " + second}));
+    ASSERT_TRUE(write_binary(HKEY_CURRENT_USER, kSettingsKey, L"DebugView", {1}));
+    start_with_simulator();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(brixtel.post_command(kMonitoring));
+    ASSERT_TRUE(brixtel.wait_for_status_text(kStatusMonitoring, L"Monitoring: ON (00:00:00.250)"));
+    ASSERT_TRUE(reads_go_on("1 02 05 100"));
+
+    ASSERT_TRUE(dialog.open(brixtel));
+    ASSERT_TRUE(dialog.press(kDatabaseDelete));
+    ASSERT_TRUE(answer_box(brixtel, L"Database File Deletion", L"Yes"));
+    ASSERT_TRUE(dialog.wait_for_files({second}));
+    ASSERT_TRUE(dialog.press(kDatabaseClose));
+    ASSERT_TRUE(brixtel.wait_until_gone(dialog.window()));
+
+    EXPECT_TRUE(polled_without("1 02 05 100", "1 02 09 17"));
+    EXPECT_EQ(brixtel.status_text(kStatusMonitoring),
+              std::optional<std::wstring>(L"Monitoring: ON (00:00:00.250)"));
+    EXPECT_EQ(monitoring_grayed(), std::optional<bool>(false));
+}
+
 // ---- Damaged files -------------------------------------------------------------------------
 
 class DamagedDatabaseFilesTest : public DatabaseFilesTest {
@@ -343,27 +412,6 @@ class DamagedDatabaseFilesTest : public DatabaseFilesTest {
         };
     }
 
-    // One loop to the simulator; Monitoring stays off, DDE links make the polling.
-    void start() {
-        ASSERT_TRUE(zandor.start_on_free_port(&port));
-        ASSERT_TRUE(store_loop_entries({L"1.2 " + std::to_wstring(port) + L" 127.0.0.1"}));
-        ASSERT_TRUE(store_update_interval(250));
-        ASSERT_TRUE(brixtel.launch());
-        ASSERT_TRUE(brixtel.wait_for_status_text(kStatusConnection,
-                                                 L"Loop: 1 PCU: 2 IP: 127.0.0.1 remote port: " +
-                                                     std::to_wstring(port) + L" connstat=OK"));
-    }
-
-    std::size_t reads_of(const std::string& address) {
-        std::size_t count = 0;
-        for (const ZandorRequest& request : zandor.requests())
-            count += contains_text(request.text, " read output " + address) ? 1 : 0;
-        return count;
-    }
-    static bool contains_text(const std::string& text, const std::string& part) {
-        return text.find(part) != std::string::npos;
-    }
-
     // A hot link named by each readable tag makes the program poll the tag's address: the
     // record was indexed with it. Addresses of the damaged parts are never polled.
     void expect_indexed(bool refused_files_too) {
@@ -395,12 +443,10 @@ class DamagedDatabaseFilesTest : public DatabaseFilesTest {
     };
     ScratchFolder scratch{L"brixtel damaged databases"};
     std::vector<Case> cases;
-    ZandorSim zandor;
-    int port = 0;
 };
 
 TEST_F(DamagedDatabaseFilesTest, AddedThroughTheDialogTheyAreReadAsFarAsTheyGo) {
-    start();
+    start_with_simulator();
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(dialog.open(brixtel));
     std::vector<std::wstring> added;
@@ -430,7 +476,7 @@ TEST_F(DamagedDatabaseFilesTest, StoredTheyAreReadAtStartUpAsFarAsTheyGo) {
     for (const Case& c : cases)
         paths.push_back(c.path);
     ASSERT_TRUE(store_database_files(paths));
-    start();
+    start_with_simulator();
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(brixtel.wait_for_status_text(kStatusMonitoring, L"Monitoring: OFF (00:00:00.250)"));
     expect_indexed(true);
