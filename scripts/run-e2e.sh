@@ -107,6 +107,15 @@ else
     echo "run-e2e: no small drive (cannot mount a tmpfs here); the full-disk test is skipped"
 fi
 
+# The dBASE tag databases of the suite, written by an independent dBASE writer.
+script_dir=$(cd "$(dirname "$0")" && pwd)
+if ! bash "$script_dir/make-e2e-databases.sh" "$run_dir/databases" >"$run_dir/databases.log" 2>&1; then
+    echo "run-e2e: could not make the dBASE files (is shapelib installed?)" >&2
+    cat "$run_dir/databases.log" >&2
+    exit 3
+fi
+export BRIXTEL_E2E_DATABASES="Z:${run_dir//\//\\}\\databases"
+
 # Programs under test are given as Windows paths through the Z: drive.
 export BRIXTEL_EXE="Z:${program//\//\\}"
 export BRIXTEL_E2E_ARTIFACTS="Z:${artifacts//\//\\}"

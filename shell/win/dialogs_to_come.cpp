@@ -4,10 +4,6 @@ namespace brixtel::win {
 
 void run_live_loop_setup_dialog(App&) {}
 
-bool run_database_file_chooser(App&) {
-    return false;
-}
-
 bool run_tag_list_dialog(App&, TagListMode) {
     return false;
 }

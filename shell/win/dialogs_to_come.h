@@ -1,6 +1,6 @@
 #pragma once
 // The dialogs and steps of commands whose work arrives with later changes: the Live Loop
-// Setup, the tag database and tag list dialogs. Each does, until it is built, what its dialog
+// Setup, the tag lookup and tag list dialogs. Each does, until it is built, what its dialog
 // does when the user cancels it, so the commands around them already behave as they will.
 #include "shell/win/app.h"
 
@@ -8,8 +8,6 @@ namespace brixtel::win {
 
 // 40001 "Set IP Address".
 void run_live_loop_setup_dialog(App& app);
-// 40009 "Enter Database File Names"; true when the main window must be repainted.
-bool run_database_file_chooser(App& app);
 
 enum class TagListMode { Load, Save, Delete };
 // 40018, 40019, 40020; non-zero when a list was loaded, saved or deleted.
