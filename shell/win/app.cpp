@@ -21,6 +21,25 @@ std::optional<BlockAddress> App::tag_address(std::wstring_view tag) const {
     return BlockAddress{first.loop, first.pcu, first.module, first.block};
 }
 
+void monitor_added_point(App& app, const BlockAddress& address) {
+    if (!app.cycle.state().points_created)
+        return;
+    app.points.create(address, DdeLink{}, false, true);
+    app.log_writer.request_header();
+}
+
+void stop_monitoring_removed_point(App& app, const BlockAddress& address) {
+    if (!app.cycle.state().points_created)
+        return;
+    for (MonitoredPoint* point : app.points.find_by_address(address)) {
+        if (point->dde_only)
+            continue;
+        app.points.remove(*point, false);
+        app.log_writer.request_header();
+        return;
+    }
+}
+
 bool start_window_timer(App& app, UINT_PTR timer, UINT period_ms) {
     const UINT_PTR id = SetTimer(app.main_window, timer, period_ms, nullptr);
     app.timers.at(timer - 1) = id;

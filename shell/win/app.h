@@ -113,6 +113,12 @@ struct App {
     std::optional<BlockAddress> tag_address(std::wstring_view tag) const;
 };
 
+// While monitoring runs, a point added to the current tag list is polled from the next tick on,
+// and a point taken out of it stops being polled (the first listed point with its address; a
+// DDE client's point stays its own). Either way the log's columns change.
+void monitor_added_point(App& app, const BlockAddress& address);
+void stop_monitoring_removed_point(App& app, const BlockAddress& address);
+
 // Starts (or restarts) one of the Main window's timers and keeps its identifier.
 bool start_window_timer(App& app, UINT_PTR timer, UINT period_ms);
 // Stops it when it runs.

@@ -5,32 +5,6 @@
 
 namespace brixtel::win {
 
-namespace {
-
-// While monitoring runs, a point added to the list is polled from the next tick on; the log's
-// columns change with it.
-void start_monitoring_point(App& app, const BlockAddress& address) {
-    if (!app.cycle.state().points_created)
-        return;
-    app.points.create(address, DdeLink{}, false, true);
-    app.log_writer.request_header();
-}
-
-// The listed point goes; a DDE client's point with the same address stays its own.
-void stop_monitoring_point(App& app, const BlockAddress& address) {
-    if (!app.cycle.state().points_created)
-        return;
-    for (MonitoredPoint* point : app.points.find_by_address(address)) {
-        if (point->dde_only)
-            continue;
-        app.points.remove(*point, false);
-        app.log_writer.request_header();
-        return;
-    }
-}
-
-} // namespace
-
 bool run_tag_name_lookup_dialog(App& app) {
     const auto partners_for = [&app](Seat& dialog_seat) {
         return TagTranslationPartners{
@@ -44,8 +18,8 @@ bool run_tag_name_lookup_dialog(App& app) {
             },
             [&app] { return app.cycle.monitoring_on(); },
             [&app] { return app.cycle.monitoring_on() && !app.settings.debug_view; },
-            [&app](const BlockAddress& address) { start_monitoring_point(app, address); },
-            [&app](const BlockAddress& address) { stop_monitoring_point(app, address); },
+            [&app](const BlockAddress& address) { monitor_added_point(app, address); },
+            [&app](const BlockAddress& address) { stop_monitoring_removed_point(app, address); },
             [&app] { InvalidateRect(app.main_window, nullptr, TRUE); },
         };
     };

@@ -2,6 +2,7 @@
 // entered by block address, the choice among duplicates, the checks that refuse an entry, Delete
 // Entry, and the list's column sorting; what the program then shows in its Export View, polls
 // from the simulator and keeps in the registry.
+#include "tests/e2e/driver/database_files.h"
 #include "tests/e2e/driver/draw_recorder.h"
 #include "tests/e2e/driver/fixture.h"
 #include "tests/e2e/driver/logging.h"

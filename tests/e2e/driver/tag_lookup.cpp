@@ -15,7 +15,6 @@ using ::testing::AssertionSuccess;
 
 namespace {
 
-const std::wstring kDatabasesKey = std::wstring(kSettingsKey) + L"\\Databases";
 
 std::string ascii(std::wstring_view text) {
     std::string out;
@@ -50,18 +49,6 @@ AssertionResult write_csv_database(const std::wstring& path,
     if (write_file_bytes(path, text))
         return AssertionSuccess();
     return AssertionFailure() << "could not write " << narrow(path);
-}
-
-AssertionResult store_database_files(const std::vector<std::wstring>& paths) {
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const std::wstring name = L"Database" + std::to_wstring(i + 1);
-        if (!write_string(HKEY_CURRENT_USER, kDatabasesKey, name, paths[i]))
-            return AssertionFailure() << "could not write " << narrow(name);
-    }
-    if (!write_dword(HKEY_CURRENT_USER, kDatabasesKey, L"DatabaseFiles",
-                     static_cast<DWORD>(paths.size())))
-        return AssertionFailure() << "could not write DatabaseFiles";
-    return AssertionSuccess();
 }
 
 // ---- List views ----------------------------------------------------------------------------

@@ -36,8 +36,6 @@ struct DatabaseRecord {
 // record, CR LF ended.
 ::testing::AssertionResult write_csv_database(const std::wstring& path,
                                               const std::vector<DatabaseRecord>& records);
-// The database files a normal start reads ("Databases": DatabaseFiles, Database1 ... n).
-::testing::AssertionResult store_database_files(const std::vector<std::wstring>& paths);
 
 // ---- List views ----------------------------------------------------------------------------
 
