@@ -80,7 +80,7 @@ class DatabaseFilesTest : public BrixtelTest {
     AssertionResult add(const std::wstring& path) {
         if (AssertionResult typed = dialog.type_file_name(path); !typed)
             return typed;
-        return dialog.press(kDatabaseAdd);
+        return dialog.press(IDC_DATABASE_ADD);
     }
 
     // Adds through the dialog: true when the file joined the list, false when the Type tool
@@ -188,10 +188,10 @@ TEST_F(DatabaseFilesTest, ShowsTheKnownFilesBelowTheStandardControls) {
 
     EXPECT_TRUE(dialog.wait_for_files(files));
     EXPECT_EQ(dialog.selected_index(), std::optional<int>(0));
-    EXPECT_TRUE(has_focus(dialog.controls(), kDatabaseList));
+    EXPECT_TRUE(has_focus(dialog.controls(), IDC_DATABASE_FILE_LIST));
     EXPECT_FALSE(item_visible(dialog.window(), IDOK)) << dialog.describe();
     EXPECT_FALSE(item_visible(dialog.window(), IDCANCEL)) << dialog.describe();
-    for (int button : {kDatabaseAdd, kDatabaseDelete, kDatabaseClose})
+    for (int button : {IDC_DATABASE_ADD, IDC_DATABASE_DELETE, IDC_DATABASE_CLOSE})
         EXPECT_TRUE(item_visible(dialog.controls(), button)) << button;
 
     // The program's part sits under the file-name box.
@@ -199,14 +199,14 @@ TEST_F(DatabaseFilesTest, ShowsTheKnownFilesBelowTheStandardControls) {
     ASSERT_TRUE(name_box) << dialog.describe();
     RECT name{}, list{};
     GetWindowRect(name_box, &name);
-    GetWindowRect(GetDlgItem(dialog.controls(), kDatabaseList), &list);
+    GetWindowRect(GetDlgItem(dialog.controls(), IDC_DATABASE_FILE_LIST), &list);
     EXPECT_GT(list.top, name.bottom);
     // A picture for a reader, once the dialog has painted itself whole.
     RedrawWindow(dialog.window(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     save_artifact_screenshot(L"database-files-dialog");
 
-    ASSERT_TRUE(dialog.press(kDatabaseClose));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_CLOSE));
     EXPECT_TRUE(brixtel.wait_until_gone(dialog.window()));
     EXPECT_TRUE(responsive());
 }
@@ -247,8 +247,8 @@ TEST_F(DatabaseFilesTest, AddsDbaseAndCsvFilesAndRefusesDuplicatesAndOtherFiles)
         ASSERT_TRUE(answer_box(brixtel, refusal.caption, L"OK", &text));
         EXPECT_EQ(without_returns(text), refusal.text) << narrow(text);
         // The dialog stays, Add can be pressed again, and nothing was added.
-        EXPECT_TRUE(
-            poll_until([&] { return item_enabled(dialog.controls(), kDatabaseAdd); }, kWaitBound));
+        EXPECT_TRUE(poll_until([&] { return item_enabled(dialog.controls(), IDC_DATABASE_ADD); },
+                               kWaitBound));
         EXPECT_EQ(dialog.listed_files(), (std::vector<std::wstring>{dbf(L"plant.dbf"), csv}));
     }
     EXPECT_EQ(stored_database_files(), (std::vector<std::wstring>{dbf(L"plant.dbf"), csv}));
@@ -289,19 +289,19 @@ TEST_F(DatabaseFilesTest, RemovingAFileDetachesTheListsPointsOfItAlone) {
     ASSERT_TRUE(brixtel.post_command(kMonitoring));
     ASSERT_TRUE(brixtel.wait_for_status_text(kStatusMonitoring, L"Monitoring: ON (00:00:01.000)"));
     ASSERT_TRUE(dialog.open(brixtel));
-    ASSERT_TRUE(dialog.press(kDatabaseDelete));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_DELETE));
     std::wstring text;
     ASSERT_TRUE(answer_box(brixtel, L"Illegal Deletion", L"OK", &text));
     EXPECT_EQ(text, L"No deletions allowed while monitoring in Export View");
     EXPECT_EQ(dialog.listed_files(), (std::vector<std::wstring>{plant, second}));
-    ASSERT_TRUE(dialog.press(kDatabaseClose));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_CLOSE));
     ASSERT_TRUE(brixtel.wait_until_gone(dialog.window()));
     ASSERT_TRUE(brixtel.post_command(kMonitoring));
     ASSERT_TRUE(brixtel.wait_for_status_text(kStatusMonitoring, L"Monitoring: OFF (00:00:01.000)"));
 
     // Answered No, the file stays.
     ASSERT_TRUE(dialog.open(brixtel));
-    ASSERT_TRUE(dialog.press(kDatabaseDelete));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_DELETE));
     ASSERT_TRUE(answer_box(brixtel, L"Database File Deletion", L"No", &text));
     EXPECT_EQ(text, L"Deleting this file will delete all associated tags. \nDo you wish to "
                     L"continue?");
@@ -310,12 +310,12 @@ TEST_F(DatabaseFilesTest, RemovingAFileDetachesTheListsPointsOfItAlone) {
     // Yes: the file goes from the list and the registry, its two points from the columns; the
     // other file keeps its number, so its point keeps its column.
     ASSERT_TRUE(dialog.select(0));
-    ASSERT_TRUE(dialog.press(kDatabaseDelete));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_DELETE));
     ASSERT_TRUE(answer_box(brixtel, L"Database File Deletion", L"Yes"));
     ASSERT_TRUE(dialog.wait_for_files({second}));
     EXPECT_EQ(dialog.selected_index(), std::optional<int>(0));
     EXPECT_EQ(stored_database_files(), (std::vector<std::wstring>{second}));
-    ASSERT_TRUE(dialog.press(kDatabaseClose));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_CLOSE));
     ASSERT_TRUE(brixtel.wait_until_gone(dialog.window()));
     ASSERT_TRUE(shown_now(&shown));
     EXPECT_TRUE(shown.find(L"1-2-9-17")) << shown.describe();
@@ -325,15 +325,15 @@ TEST_F(DatabaseFilesTest, RemovingAFileDetachesTheListsPointsOfItAlone) {
 
     // The last point goes with the last file, and Monitoring grays.
     ASSERT_TRUE(dialog.open(brixtel));
-    ASSERT_TRUE(dialog.press(kDatabaseDelete));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_DELETE));
     ASSERT_TRUE(answer_box(brixtel, L"Database File Deletion", L"Yes"));
     ASSERT_TRUE(dialog.wait_for_files({}));
     EXPECT_EQ(stored_database_files(), std::vector<std::wstring>{});
     // With nothing left to select.
-    ASSERT_TRUE(dialog.press(kDatabaseDelete));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_DELETE));
     ASSERT_TRUE(answer_box(brixtel, L"Error", L"OK", &text));
     EXPECT_EQ(text, L"No item has been selected for deletion");
-    ASSERT_TRUE(dialog.press(kDatabaseClose));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_CLOSE));
     ASSERT_TRUE(brixtel.wait_until_gone(dialog.window()));
     ASSERT_TRUE(shown_now(&shown));
     EXPECT_FALSE(shown.find(L"1-2-9-17")) << shown.describe();
@@ -357,10 +357,10 @@ TEST_F(DatabaseFilesTest, RemovingAFileWhileMonitoringStopsPollingItsPoints) {
     ASSERT_TRUE(reads_go_on("1 02 05 100"));
 
     ASSERT_TRUE(dialog.open(brixtel));
-    ASSERT_TRUE(dialog.press(kDatabaseDelete));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_DELETE));
     ASSERT_TRUE(answer_box(brixtel, L"Database File Deletion", L"Yes"));
     ASSERT_TRUE(dialog.wait_for_files({second}));
-    ASSERT_TRUE(dialog.press(kDatabaseClose));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_CLOSE));
     ASSERT_TRUE(brixtel.wait_until_gone(dialog.window()));
 
     EXPECT_TRUE(polled_without("1 02 05 100", "1 02 09 17"));
@@ -464,7 +464,7 @@ TEST_F(DamagedDatabaseFilesTest, AddedThroughTheDialogTheyAreReadAsFarAsTheyGo) 
         ASSERT_TRUE(responsive());
     }
     EXPECT_EQ(stored_database_files(), added);
-    ASSERT_TRUE(dialog.press(kDatabaseClose));
+    ASSERT_TRUE(dialog.press(IDC_DATABASE_CLOSE));
     ASSERT_TRUE(brixtel.wait_until_gone(dialog.window()));
     expect_indexed(false);
     EXPECT_TRUE(responsive());

@@ -23,7 +23,7 @@ constexpr int kFileNameEdit = 0x480;  // edt1
 // The program's template: the child dialog that holds the database list.
 HWND template_child(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (window_class(child) == kDialogClass && GetDlgItem(child, kDatabaseList))
+        if (window_class(child) == kDialogClass && GetDlgItem(child, IDC_DATABASE_FILE_LIST))
             return child;
     return nullptr;
 }
@@ -113,17 +113,17 @@ AssertionResult DatabaseFileDialog::press(int button) const {
 }
 
 AssertionResult DatabaseFileDialog::select(int index) const {
-    if (!select_list_box_item(controls_, kDatabaseList, index))
+    if (!select_list_box_item(controls_, IDC_DATABASE_FILE_LIST, index))
         return AssertionFailure() << "cannot select item " << index;
     return AssertionSuccess();
 }
 
 std::optional<std::vector<std::wstring>> DatabaseFileDialog::listed_files() const {
-    return list_box_items(GetDlgItem(controls_, kDatabaseList));
+    return list_box_items(GetDlgItem(controls_, IDC_DATABASE_FILE_LIST));
 }
 
 std::optional<int> DatabaseFileDialog::selected_index() const {
-    const auto index = send_bounded(GetDlgItem(controls_, kDatabaseList), LB_GETCURSEL);
+    const auto index = send_bounded(GetDlgItem(controls_, IDC_DATABASE_FILE_LIST), LB_GETCURSEL);
     if (!index)
         return std::nullopt;
     return static_cast<int>(*index);

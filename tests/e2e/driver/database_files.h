@@ -3,6 +3,7 @@
 // and the stored list of files in the registry.
 #pragma once
 
+#include "tags/tag_dialog_controls.h"
 #include "tests/e2e/driver/brixtel_process.h"
 #include "tests/e2e/driver/dialog.h"
 
@@ -19,12 +20,6 @@ namespace brixtel::e2e {
 inline constexpr UINT kDatabaseFileNamesCommand = 40009;
 inline constexpr wchar_t kDatabaseDialogTitle[] = L"Find Database Files";
 inline constexpr wchar_t kDatabasesKey[] = L"Software\\Quorrel\\Halvo Brixtel\\Databases";
-
-// The program's part of the dialog.
-inline constexpr int kDatabaseList = 1012;
-inline constexpr int kDatabaseDelete = 1018;
-inline constexpr int kDatabaseAdd = 1020;
-inline constexpr int kDatabaseClose = 1022;
 
 // The folder of dBASE files made for the run by scripts/make-e2e-databases.sh
 // (BRIXTEL_E2E_DATABASES, a Windows path); empty when the runner made none.
