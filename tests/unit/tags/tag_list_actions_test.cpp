@@ -1,0 +1,734 @@
+#include "tags/tag_list_actions.h"
+
+#include "logging/fake_log_folder_system.h"
+#include "support/fake_seat.h"
+#include "tag_list_fakes.h"
+#include "tags/tag_list_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace brixtel {
+namespace {
+
+using namespace brixtel::testing;
+
+constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
+const std::wstring kSettings = L"Software\\Quorrel\\Halvo Brixtel";
+const std::wstring kPoint4 = L"Module 1,2,3 Block 4 -- T4 -- NO_DATABASE";
+const std::wstring kPoint5 = L"Module 1,2,3 Block 5 -- T5 -- NO_DATABASE";
+const std::wstring kPoint6 = L"Module 1,2,3 Block 6 -- T6 -- NO_DATABASE";
+const std::wstring kBlankEntry = L"(Blank Taglist)";
+using Entries = std::vector<std::wstring>;
+
+// ---- The small shared rules --------------------------------------------------------------
+
+struct NameCase {
+    std::wstring text;
+    bool reserved;
+};
+
+TEST(ReservedListName, IsBlankTaglistInAnyCaseWithOrWithoutParentheses) {
+    const NameCase cases[] = {
+        {L"Blank Taglist", true},
+        {L"blank taglist", true},
+        {L"(Blank Taglist)", true},
+        {L"(BLANK TAGLIST)", true},
+        {L" (blank Taglist) ", true},
+        {L"Blank Taglist 2", false},
+        {L"Blank  Taglist", false},
+        {L"BlankTaglist", false},
+        {L"Blank", false},
+        {L"()", false},
+        {L"", false},
+    };
+    for (const NameCase& c : cases)
+        EXPECT_EQ(is_reserved_list_name(c.text), c.reserved) << c.text;
+}
+
+TEST(TrimListName, DropsBlanksAndDoubleQuotesAtBothEnds) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"  Unit 1  ", L"Unit 1"},
+        {L"\"Unit 1\"", L"Unit 1"},
+        {L" \" Unit \"1\" \" ", L"Unit \"1"},
+        {L"\"\"  \"", L""},
+        {L"\tUnit\t", L"Unit"},
+    };
+    for (const auto& [typed, trimmed] : cases)
+        EXPECT_EQ(trim_list_name(typed), trimmed) << typed;
+}
+
+struct SetCase {
+    const char* name;
+    Entries a;
+    Entries b;
+    bool same;
+};
+
+TEST(SameEntrySets, ComparesTextsWithoutRegardToCaseOrderOrRepeats) {
+    const SetCase cases[] = {
+        {"equal", {kPoint4, kPoint5}, {kPoint4, kPoint5}, true},
+        {"other order", {kPoint4, kPoint5}, {kPoint5, kPoint4}, true},
+        {"other case", {kPoint4}, {L"MODULE 1,2,3 BLOCK 4 -- t4 -- no_database"}, true},
+        {"repeated", {kPoint4, kPoint4}, {kPoint4}, true},
+        {"both empty", {}, {}, true},
+        {"one more in the first", {kPoint4, kPoint5}, {kPoint4}, false},
+        {"one more in the second", {kPoint4}, {kPoint4, kPoint5}, false},
+        {"one replaced", {kPoint4, kPoint5}, {kPoint4, kPoint6}, false},
+        {"one empty", {}, {kPoint4}, false},
+    };
+    for (const SetCase& c : cases) {
+        EXPECT_EQ(same_entry_sets(c.a, c.b), c.same) << c.name;
+        EXPECT_EQ(same_entry_sets(c.b, c.a), c.same) << c.name << " (turned round)";
+    }
+}
+
+// ---- The dialog ----------------------------------------------------------------------------
+
+// The dialog as the user sees it: the list box with its selection, the Save As field, the
+// buttons' states and the reviews shown.
+class FakeTagListView : public TagListView {
+  public:
+    Entries box;
+    std::optional<std::size_t> selected;
+    std::wstring save_as;
+    int save_as_focused = 0;
+    std::map<TagListControl, bool> enabled;
+    std::vector<std::wstring> reviews;
+    bool unreadable = false;
+
+    void set_entries(std::span<const std::wstring> entries) override {
+        box.assign(entries.begin(), entries.end());
+    }
+    std::size_t entry_count() const override { return box.size(); }
+    std::wstring entry_text(std::size_t index) const override { return box.at(index); }
+    std::optional<Entries> entries() const override {
+        if (unreadable)
+            return std::nullopt;
+        return box;
+    }
+    std::optional<std::size_t> selected_entry() const override { return selected; }
+    void select_entry(std::optional<std::size_t> index) override { selected = index; }
+    void remove_entry(std::size_t index) override {
+        box.erase(box.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+    std::wstring save_as_text() const override { return save_as; }
+    void set_save_as_text(std::wstring_view text) override { save_as = text; }
+    void select_and_focus_save_as() override { ++save_as_focused; }
+    void enable(TagListControl control, bool on) override { enabled[control] = on; }
+    void show_review(std::wstring_view text) override { reviews.emplace_back(text); }
+
+    // The user clicks an entry.
+    void click(std::wstring_view name) {
+        for (std::size_t i = 0; i < box.size(); ++i)
+            if (box[i] == name)
+                selected = i;
+    }
+};
+
+class TagListDialog : public ::testing::Test {
+  protected:
+    MemoryRegistry registry;
+    FakeSeat seat;
+    FakePrompts prompts;
+    FakeDatabaseNames databases;
+    FakeLogFolderSystem folders;
+    TagListState state;
+    CurrentLogging writer_logging; // what the log writer holds
+    int logging_loads = 0;
+    std::vector<std::wstring> last_loaded; // LastLoaded values saved, in order
+    bool monitoring = false;
+    std::vector<BlockAddress> stopped;
+    int save_dialogs = 0;
+    FakeTagListView view;
+
+    TagListDialog() {
+        registry.create(kUser, kSettings, RegistryAccess::ReadWrite);
+        folders.fixed_root = L"C:\\";
+        folders.folders.insert(L"C:\\");
+        writer_logging = default_logging(registry, folders);
+    }
+
+    TagListPartners partners() {
+        return TagListPartners{
+            registry,
+            seat,
+            prompts,
+            databases,
+            folders,
+            state,
+            [this] { return writer_logging; },
+            [this](const CurrentLogging& logging) {
+                writer_logging = logging;
+                ++logging_loads;
+            },
+            [this](std::wstring_view name) { last_loaded.emplace_back(name); },
+            [this] { return monitoring; },
+            [this](const BlockAddress& address) { stopped.push_back(address); },
+            [this] { ++save_dialogs; },
+        };
+    }
+
+    // Saved lists as the registry holds them, read back as at start-up.
+    void seed(const std::vector<std::pair<std::wstring, Entries>>& lists) {
+        int number = 1;
+        for (const auto& [name, entries] : lists)
+            seed_list(registry, number++, name, entries);
+        state.lists = read_all_lists(registry, seat, folders);
+    }
+
+    // Loads a saved list as start-up would, so the dialog meets a loaded list.
+    void load(std::wstring_view name) {
+        state.current_name = name;
+        TagListContext context{registry, seat,  prompts,        databases,
+                               folders,  state, writer_logging, nullptr};
+        ASSERT_EQ(load_current_list_by_name(context), LoadOutcome::Loaded);
+    }
+
+    std::wstring registry_text(int number, std::wstring_view value) const {
+        return text_of(registry.value(kUser, list_path(number), value));
+    }
+    std::vector<std::wstring> saved_names() const {
+        std::vector<std::wstring> names;
+        for (int number = 1; registry.key_exists(kUser, list_path(number)); ++number)
+            names.push_back(registry_text(number, L"name"));
+        return names;
+    }
+    std::vector<std::wstring> list_names() const {
+        std::vector<std::wstring> names;
+        for (const TagListRecord& list : state.lists)
+            names.push_back(list.name);
+        return names;
+    }
+};
+
+// ---- Filling -------------------------------------------------------------------------------
+
+struct FillingCase {
+    const char* name;
+    TagListMode mode;
+    std::wstring loaded; // empty: none
+    Entries box;
+    std::optional<std::size_t> selected;
+    bool review_enabled;
+};
+
+class Filling : public TagListDialog, public ::testing::WithParamInterface<FillingCase> {};
+
+TEST_P(Filling, ShowsTheSavedListsWithTheCurrentOneSelected) {
+    const FillingCase& c = GetParam();
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5}}});
+    if (!c.loaded.empty())
+        load(c.loaded);
+    TagListActions actions(c.mode, partners(), view);
+    actions.open();
+    EXPECT_EQ(view.box, c.box);
+    EXPECT_EQ(view.selected, c.selected);
+    EXPECT_EQ(view.enabled[TagListControl::Review], c.review_enabled);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TagList, Filling,
+    ::testing::Values(
+        FillingCase{"load_loaded",
+                    TagListMode::Load,
+                    L"Unit 2",
+                    {L"Unit 1", L"Unit 2", kBlankEntry},
+                    1,
+                    true},
+        FillingCase{"load_none_loaded_takes_the_first",
+                    TagListMode::Load,
+                    L"",
+                    {L"Unit 1", L"Unit 2", kBlankEntry},
+                    0,
+                    true},
+        FillingCase{"save_loaded", TagListMode::Save, L"Unit 1", {L"Unit 1", L"Unit 2"}, 0, true},
+        FillingCase{"save_none_loaded",
+                    TagListMode::Save,
+                    L"",
+                    {L"Unit 1", L"Unit 2"},
+                    std::nullopt,
+                    false},
+        FillingCase{
+            "delete_loaded", TagListMode::Delete, L"Unit 2", {L"Unit 1", L"Unit 2"}, 1, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TagListDialog, SaveModeStartsWithTheCurrentNameAndSelectingCopiesAName) {
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5}}});
+    load(L"unit 1");
+    TagListActions actions(TagListMode::Save, partners(), view);
+    actions.open();
+    EXPECT_EQ(view.save_as, L"Unit 1");
+    EXPECT_EQ(view.save_as_focused, 1);
+    view.click(L"Unit 2");
+    actions.selection_changed();
+    EXPECT_EQ(view.save_as, L"Unit 2");
+}
+
+TEST_F(TagListDialog, DeleteModeWithoutListsOffersOnlyCancel) {
+    TagListActions actions(TagListMode::Delete, partners(), view);
+    actions.open();
+    EXPECT_TRUE(view.box.empty());
+    EXPECT_FALSE(view.enabled[TagListControl::Delete]);
+    EXPECT_FALSE(view.enabled[TagListControl::Ok]);
+    EXPECT_FALSE(view.enabled[TagListControl::Review]);
+}
+
+// ---- Review --------------------------------------------------------------------------------
+
+TEST_F(TagListDialog, ReviewShowsTheEntriesOfTheSelectedList) {
+    seed({{L"Unit 1", {kPoint4, kPoint5}}, {L"Empty", {}}});
+    TagListActions actions(TagListMode::Load, partners(), view);
+    actions.open();
+    view.click(L"Unit 1");
+    actions.review();
+    view.click(L"Empty");
+    actions.review();
+    view.click(kBlankEntry);
+    actions.review();
+
+    ASSERT_EQ(view.reviews.size(), 2u);
+    EXPECT_EQ(view.reviews[0],
+              L"Points to Monitor in <Unit 1>\r\n\r\n" + kPoint4 + L"\r\n" + kPoint5 + L"\r\n");
+    EXPECT_EQ(view.reviews[1], L"Points to Monitor in <Empty>\r\n\r\nNo points to monitor\r\n");
+    // The blank entry explains itself instead.
+    EXPECT_EQ(seat.shown_texts(), std::vector<StringId>{ids::BlankTaglistHint});
+    EXPECT_EQ(seat.boxes[0].caption, ids::BlankTaglist);
+    EXPECT_EQ(review_text(state.lists, L"Gone"), L"Points to Monitor in <Unknown>\r\n\r\n");
+}
+
+// ---- Load ----------------------------------------------------------------------------------
+
+TEST_F(TagListDialog, LoadingAListMakesItCurrent) {
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5, kPoint6}}});
+    state.lists.back().logging.log_size = 42;
+    state.lists.back().logging.save_locale = L"D:\\Runs\\unit2.LOG";
+    load(L"Unit 1");
+    TagListActions actions(TagListMode::Load, partners(), view);
+    actions.open();
+    view.click(L"Unit 2");
+
+    EXPECT_TRUE(actions.ok());
+    EXPECT_TRUE(actions.result());
+    EXPECT_EQ(state.loaded, &state.lists.back());
+    EXPECT_EQ(state.loaded_number, 2u);
+    EXPECT_EQ(state.current_name, L"Unit 2");
+    EXPECT_EQ(state.point_count, 2u);
+    EXPECT_EQ(entry_texts(state.points, databases), (Entries{kPoint5, kPoint6}));
+    EXPECT_EQ(last_loaded, Entries{L"Unit 2"});
+    EXPECT_EQ(seat.title, L"Brixtel - Unit 2");
+    EXPECT_EQ(logging_loads, 1);
+    EXPECT_EQ(writer_logging.options.log_size, 42u);
+    EXPECT_EQ(writer_logging.log_folder, L"D:\\Runs");
+    EXPECT_EQ(writer_logging.log_base_name, L"unit2");
+    EXPECT_TRUE(seat.enabled[Command::Monitoring]);
+    EXPECT_TRUE(seat.boxes.empty());
+}
+
+TEST_F(TagListDialog, TheBlankEntryLeavesNoListLoaded) {
+    seed({{L"Unit 1", {kPoint4}}});
+    load(L"Unit 1");
+    writer_logging.options.log_size = 42;
+    state.changed = true;
+    state.points.clear(); // the user took the point out again: nothing to save
+    append_point(state.points, kPoint4, databases);
+    TagListActions actions(TagListMode::Load, partners(), view);
+    actions.open();
+    view.click(kBlankEntry);
+
+    EXPECT_TRUE(actions.ok());
+    EXPECT_TRUE(actions.result());
+    EXPECT_EQ(state.loaded, nullptr);
+    EXPECT_EQ(state.loaded_number, 0u);
+    EXPECT_EQ(state.current_name, L"");
+    EXPECT_EQ(state.point_count, 0u);
+    EXPECT_TRUE(state.points.empty());
+    EXPECT_FALSE(state.changed);
+    EXPECT_EQ(last_loaded, Entries{L""});
+    EXPECT_EQ(seat.title, L"Brixtel");
+    EXPECT_FALSE(seat.enabled[Command::Monitoring]);
+    EXPECT_EQ(writer_logging, default_logging(registry, folders));
+    // The changed log size was offered for saving first (and declined).
+    EXPECT_EQ(seat.shown_texts(), std::vector<StringId>{ids::SaveChangedLogSettingsQuestion});
+    EXPECT_EQ(state.lists.size(), 1u);
+}
+
+TEST_F(TagListDialog, ABadPointCanAbortTheLoad) {
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5, L"Module 1,2 Block 5 -- X -- Y"}}});
+    load(L"Unit 1");
+    TagListActions actions(TagListMode::Load, partners(), view);
+    actions.open();
+    view.click(L"Unit 2");
+    seat.answers = {ButtonNo};
+
+    EXPECT_TRUE(actions.ok());
+    EXPECT_FALSE(actions.result());
+    EXPECT_EQ(seat.shown_texts(),
+              (std::vector<StringId>{ids::LoadBadPointQuestion, ids::LoadWillNotContinue}));
+    EXPECT_EQ(seat.boxes[1].caption, ids::LoadAborted);
+    EXPECT_EQ(state.current_name, L"Unit 1");
+    EXPECT_EQ(entry_texts(state.points, databases), Entries{kPoint4});
+    EXPECT_EQ(logging_loads, 0);
+}
+
+TEST_F(TagListDialog, ChangesAreOfferedForSavingBeforeALoad) {
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5}}});
+    load(L"Unit 1");
+    append_point(state.points, kPoint6, databases);
+    state.changed = true;
+    TagListActions actions(TagListMode::Load, partners(), view);
+    actions.open();
+    view.selected.reset(); // nothing chosen: the dialog just closes
+    seat.answers = {ButtonYes};
+
+    EXPECT_TRUE(actions.ok());
+    EXPECT_FALSE(actions.result());
+    EXPECT_EQ(save_dialogs, 1);
+    EXPECT_EQ(seat.boxes.at(0).formatted,
+              L"Brixtel has detected changes between the current tag list\r\nand your loaded "
+              L"tag list \"Unit 1\".\r\nDo you wish to save your current tag list?");
+    EXPECT_EQ(state.current_name, L"Unit 1");
+}
+
+// ---- Ask to save changes ------------------------------------------------------------------
+
+struct ChangeCase {
+    const char* name;
+    bool list_loaded;
+    bool changed;
+    Entries points;             // the current tag list
+    std::uint32_t log_size;     // the current one; the list's and the default are 5
+    std::wstring log_base_name; // empty: the list's (or the default) one
+    std::vector<StringId> asked;
+};
+
+class AskToSave : public TagListDialog, public ::testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(AskToSave, AsksAboutPointsFirstThenAboutLoggingOptions) {
+    const ChangeCase& c = GetParam();
+    seed({{L"Unit 1", {kPoint4, kPoint5}}});
+    if (c.list_loaded)
+        load(L"Unit 1");
+    state.points.clear();
+    for (const std::wstring& point : c.points)
+        append_point(state.points, point, databases);
+    state.changed = c.changed;
+    writer_logging.options.log_size = c.log_size;
+    if (!c.log_base_name.empty())
+        writer_logging.log_base_name = c.log_base_name;
+    seat.answers = {ButtonYes};
+    TagListPartners p = partners();
+
+    EXPECT_EQ(ask_to_save_changes(p), !c.asked.empty());
+    EXPECT_EQ(seat.shown_texts(), c.asked);
+    for (const ShownBox& box : seat.boxes)
+        EXPECT_EQ(box.caption, ids::TagListChangesDetected);
+    EXPECT_FALSE(state.changed);
+}
+
+const Entries kSamePoints{L"MODULE 1,2,3 BLOCK 5 -- t5 -- NO_DATABASE", kPoint4};
+
+INSTANTIATE_TEST_SUITE_P(
+    TagList, AskToSave,
+    ::testing::Values(
+        ChangeCase{"nothing_changed", true, false, {kPoint4}, 5, L"", {}},
+        ChangeCase{"same_points_in_other_case", true, true, kSamePoints, 5, L"", {}},
+        ChangeCase{"a_point_more",
+                   true,
+                   true,
+                   {kPoint4, kPoint5, kPoint6},
+                   5,
+                   L"",
+                   {ids::SaveChangedLoadedListQuestion}},
+        ChangeCase{
+            "a_point_less", true, true, {kPoint4}, 5, L"", {ids::SaveChangedLoadedListQuestion}},
+        ChangeCase{"points_asked_first",
+                   true,
+                   true,
+                   {kPoint4},
+                   9,
+                   L"",
+                   {ids::SaveChangedLoadedListQuestion}},
+        ChangeCase{
+            "no_list_changed", false, true, {kPoint4}, 5, L"", {ids::SaveCurrentTagListQuestion}},
+        ChangeCase{
+            "log_size", true, false, {kPoint4}, 9, L"", {ids::SaveChangedLogSettingsQuestion}},
+        ChangeCase{"same_points_then_log_size",
+                   true,
+                   true,
+                   kSamePoints,
+                   9,
+                   L"",
+                   {ids::SaveChangedLogSettingsQuestion}},
+        ChangeCase{"log_file_name_in_other_case", true, false, {}, 5, L"BRIXTEL_UNIT 1", {}},
+        ChangeCase{"log_file", true, false, {}, 5, L"other", {ids::SaveChangedLogSettingsQuestion}},
+        ChangeCase{"no_list_defaults", false, false, {kPoint4}, 5, L"", {}},
+        ChangeCase{
+            "no_list_log_size", false, false, {}, 9, L"", {ids::SaveChangedLogSettingsQuestion}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Save ----------------------------------------------------------------------------------
+
+struct SaveRefusal {
+    const char* name;
+    std::wstring typed;
+    std::vector<int> answers;
+    std::vector<StringId> shown;
+};
+
+class SaveRefused : public TagListDialog, public ::testing::WithParamInterface<SaveRefusal> {};
+
+TEST_P(SaveRefused, KeepsTheDialogAndTheLists) {
+    const SaveRefusal& c = GetParam();
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5}}});
+    load(L"Unit 1");
+    TagListActions actions(TagListMode::Save, partners(), view);
+    actions.open();
+    view.save_as = c.typed;
+    seat.answers.assign(c.answers.begin(), c.answers.end());
+
+    EXPECT_FALSE(actions.ok());
+    EXPECT_FALSE(actions.result());
+    EXPECT_EQ(seat.shown_texts(), c.shown);
+    EXPECT_EQ(view.save_as_focused, 2); // at opening, and again after the refusal
+    EXPECT_EQ(saved_names(), (Entries{L"Unit 1", L"Unit 2"}));
+    EXPECT_EQ(registry_text(2, L"TagLookUp1"), kPoint5);
+    EXPECT_TRUE(last_loaded.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TagList, SaveRefused,
+    ::testing::Values(
+        SaveRefusal{"empty", L"  \"\" ", {}, {ids::ValidNameRequired}},
+        SaveRefusal{"reserved", L"(Blank Taglist)", {}, {ids::BlankTaglistNameReserved}},
+        SaveRefusal{"reserved_bare", L"blank taglist", {}, {ids::BlankTaglistNameReserved}},
+        SaveRefusal{"another_list_not_overwritten",
+                    L"unit 2",
+                    {ButtonNo},
+                    {ids::OverwriteSavedListQuestion}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SaveCase {
+    const char* name;
+    std::wstring typed;
+    std::vector<int> answers;
+    std::vector<StringId> shown;
+    Entries names_after; // in the registry, in order
+    std::uint32_t number;
+};
+
+class SaveAccepted : public TagListDialog, public ::testing::WithParamInterface<SaveCase> {};
+
+TEST_P(SaveAccepted, WritesTheCurrentPointsAndMakesTheListTheLoadedOne) {
+    const SaveCase& c = GetParam();
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5}}});
+    load(L"Unit 1");
+    append_point(state.points, kPoint6, databases);
+    state.changed = true;
+    writer_logging.options.log_size = 42;
+    TagListActions actions(TagListMode::Save, partners(), view);
+    actions.open();
+    view.save_as = c.typed;
+    seat.answers.assign(c.answers.begin(), c.answers.end());
+
+    EXPECT_TRUE(actions.ok());
+    EXPECT_TRUE(actions.result());
+    EXPECT_EQ(seat.shown_texts(), c.shown);
+    EXPECT_EQ(saved_names(), c.names_after);
+    EXPECT_EQ(list_names(), c.names_after);
+    const std::wstring name = c.names_after.at(c.number - 1);
+    EXPECT_EQ(registry_text(static_cast<int>(c.number), L"TagLookUp1"), kPoint4);
+    EXPECT_EQ(registry_text(static_cast<int>(c.number), L"TagLookUp2"), kPoint6);
+    EXPECT_EQ(state.loaded_number, c.number);
+    EXPECT_EQ(state.loaded->name, name);
+    EXPECT_EQ(state.loaded->logging.log_size, 42u);
+    EXPECT_EQ(state.current_name, name);
+    EXPECT_EQ(last_loaded, Entries{name});
+    EXPECT_EQ(seat.title, L"Brixtel - " + name);
+    EXPECT_FALSE(state.changed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TagList, SaveAccepted,
+    ::testing::Values(
+        SaveCase{"loaded_list_without_asking", L"UNIT 1", {}, {}, {L"Unit 1", L"Unit 2"}, 1},
+        SaveCase{"another_list_overwritten",
+                 L" \"Unit 2\" ",
+                 {ButtonYes},
+                 {ids::OverwriteSavedListQuestion},
+                 {L"Unit 1", L"Unit 2"},
+                 2},
+        SaveCase{"new_list_at_the_end", L"Unit 3", {}, {}, {L"Unit 1", L"Unit 2", L"Unit 3"}, 3}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct LogFileCase {
+    const char* name;
+    bool list_loaded; // "Unit 1"
+    std::wstring current_folder;
+    std::wstring current_base_name;
+    std::wstring saved_as;
+    std::wstring save_locale;
+};
+
+class SavedLogFile : public TagListDialog, public ::testing::WithParamInterface<LogFileCase> {};
+
+TEST_P(SavedLogFile, KeepsAFileTheUserChoseElseTakesTheDefaultOfTheName) {
+    const LogFileCase& c = GetParam();
+    seed({{L"Unit 1", {kPoint4}}});
+    if (c.list_loaded)
+        load(L"Unit 1");
+    writer_logging.log_folder = c.current_folder;
+    writer_logging.log_base_name = c.current_base_name;
+    TagListActions actions(TagListMode::Save, partners(), view);
+    actions.open();
+    view.save_as = c.saved_as;
+
+    ASSERT_TRUE(actions.ok());
+    EXPECT_EQ(state.loaded->logging.save_locale, c.save_locale);
+    EXPECT_EQ(registry_text(static_cast<int>(state.loaded_number), L"SaveLocale"), c.save_locale);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TagList, SavedLogFile,
+    ::testing::Values(LogFileCase{"list_default_file", true, L"C:\\LOG", L"Brixtel_Unit 1",
+                                  L"Unit 9", L"C:\\LOG\\Brixtel_Unit 9.log"},
+                      LogFileCase{"list_name_without_prefix", true, L"D:\\Runs", L"unit 1",
+                                  L"Unit 9", L"C:\\LOG\\Brixtel_Unit 9.log"},
+                      LogFileCase{"chosen_file_kept", true, L"D:\\Runs", L"night shift", L"Unit 9",
+                                  L"D:\\Runs\\night shift.log"},
+                      LogFileCase{"no_list_loaded", false, L"D:\\Runs", L"night shift", L"Unit 9",
+                                  L"C:\\LOG\\Brixtel_Unit 9.log"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Delete --------------------------------------------------------------------------------
+
+TEST_F(TagListDialog, DeleteTakesNamesOutOfTheBoxAndOkDeletesThem) {
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5}}, {L"Unit 3", {kPoint6}}});
+    load(L"Unit 3");
+    TagListActions actions(TagListMode::Delete, partners(), view);
+    actions.open();
+    view.click(L"Unit 2");
+    actions.delete_selected();
+    EXPECT_EQ(view.box, (Entries{L"Unit 1", L"Unit 3"}));
+    EXPECT_EQ(view.selected, 1u); // the same position
+    EXPECT_EQ(saved_names().size(), 3u) << "nothing is deleted before OK";
+
+    EXPECT_TRUE(actions.ok());
+    EXPECT_FALSE(actions.result());
+    EXPECT_EQ(saved_names(), (Entries{L"Unit 1", L"Unit 3"}));
+    EXPECT_EQ(registry_text(2, L"TagLookUp1"), kPoint6);
+    EXPECT_FALSE(registry.key_exists(kUser, list_path(3)));
+    EXPECT_EQ(state.loaded_number, 2u);
+    EXPECT_EQ(state.current_name, L"Unit 3");
+    EXPECT_TRUE(seat.boxes.empty());
+}
+
+TEST_F(TagListDialog, DeletingTheLoadedListAsksFirst) {
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5}}});
+    load(L"Unit 2");
+    TagListActions actions(TagListMode::Delete, partners(), view);
+    actions.open();
+    seat.answers = {ButtonNo, ButtonYes};
+    actions.delete_selected();
+    EXPECT_EQ(view.box, (Entries{L"Unit 1", L"Unit 2"}));
+    actions.delete_selected();
+    EXPECT_EQ(view.box, Entries{L"Unit 1"});
+    EXPECT_EQ(view.selected, 0u); // the one before
+    EXPECT_EQ(seat.shown_texts(), (std::vector<StringId>{ids::DeleteLoadedListQuestion,
+                                                         ids::DeleteLoadedListQuestion}));
+    EXPECT_EQ(seat.boxes[0].caption, ids::DeletionConfirmation);
+}
+
+TEST_F(TagListDialog, AnEmptiedBoxDisablesDeleteAndReview) {
+    seed({{L"Unit 1", {kPoint4}}});
+    TagListActions actions(TagListMode::Delete, partners(), view);
+    actions.open();
+    EXPECT_TRUE(view.enabled[TagListControl::Delete]);
+    view.click(L"Unit 1");
+    actions.selection_changed();
+    EXPECT_TRUE(view.enabled[TagListControl::Review]);
+    actions.delete_selected();
+    EXPECT_TRUE(view.box.empty());
+    EXPECT_EQ(view.selected, std::nullopt);
+    EXPECT_FALSE(view.enabled[TagListControl::Delete]);
+    EXPECT_FALSE(view.enabled[TagListControl::Review]);
+
+    EXPECT_TRUE(actions.ok());
+    EXPECT_TRUE(state.lists.empty());
+    EXPECT_TRUE(saved_names().empty());
+}
+
+struct LoadedDeletion {
+    const char* name;
+    bool monitoring;
+    std::size_t stopped;
+};
+
+class LoadedListDeleted : public TagListDialog,
+                          public ::testing::WithParamInterface<LoadedDeletion> {};
+
+TEST_P(LoadedListDeleted, LeavesNoListAndDetachesItsPoints) {
+    const LoadedDeletion& c = GetParam();
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5, kPoint6}}});
+    load(L"Unit 2");
+    state.changed = true;
+    writer_logging.options.log_size = 42;
+    monitoring = c.monitoring;
+    TagListActions actions(TagListMode::Delete, partners(), view);
+    actions.open();
+    seat.answers = {ButtonYes};
+    actions.delete_selected();
+
+    EXPECT_TRUE(actions.ok());
+    EXPECT_TRUE(actions.result());
+    EXPECT_EQ(state.loaded, nullptr);
+    EXPECT_EQ(state.loaded_number, 0u);
+    EXPECT_EQ(state.current_name, L"");
+    EXPECT_EQ(state.point_count, 0u);
+    EXPECT_FALSE(state.changed);
+    EXPECT_EQ(last_loaded, Entries{L""});
+    EXPECT_EQ(seat.title, L"Brixtel");
+    EXPECT_EQ(writer_logging, default_logging(registry, folders));
+    EXPECT_EQ(saved_names(), Entries{L"Unit 1"});
+    EXPECT_EQ(state.points.size(), 2u);
+    EXPECT_TRUE(entry_texts(state.points, databases).empty()) << "every point is detached";
+    EXPECT_EQ(stopped.size(), c.stopped);
+}
+
+INSTANTIATE_TEST_SUITE_P(TagList, LoadedListDeleted,
+                         ::testing::Values(LoadedDeletion{"monitoring_off", false, 0},
+                                           LoadedDeletion{"monitoring_on", true, 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TagListDialog, UnreadableBoxDeletesNothing) {
+    seed({{L"Unit 1", {kPoint4}}, {L"Unit 2", {kPoint5}}});
+    TagListActions actions(TagListMode::Delete, partners(), view);
+    actions.open();
+    view.click(L"Unit 1");
+    actions.delete_selected();
+    view.unreadable = true;
+
+    EXPECT_TRUE(actions.ok());
+    EXPECT_EQ(seat.shown_texts(), std::vector<StringId>{ids::DeletedListsReadFailed});
+    EXPECT_EQ(seat.boxes[0].caption, ids::RegistryError);
+    EXPECT_EQ(saved_names(), (Entries{L"Unit 1", L"Unit 2"}));
+    EXPECT_EQ(state.lists.size(), 2u);
+}
+
+TEST_F(TagListDialog, ListsOfOneNameAreDeletedOneForOne) {
+    seed({{L"Twin", {kPoint4}}, {L"Twin", {kPoint5}}, {L"Other", {kPoint6}}});
+    TagListActions actions(TagListMode::Delete, partners(), view);
+    actions.open();
+    view.selected = 1;
+    actions.delete_selected();
+
+    EXPECT_TRUE(actions.ok());
+    EXPECT_EQ(saved_names(), (Entries{L"Twin", L"Other"}));
+    EXPECT_EQ(registry_text(1, L"TagLookUp1"), kPoint4);
+}
+
+} // namespace
+} // namespace brixtel
