@@ -200,6 +200,7 @@ void TagListActions::update_buttons() {
 void TagListActions::open() {
     const TagListState& state = partners_.state;
     const TagListFilling filling = tag_list_filling(state, mode_);
+    view_.show_current_list(current_list_text(state));
     view_.set_entries(filling.entries);
     view_.select_entry(filling.selected);
     if (mode_ == TagListMode::Save) {

@@ -99,6 +99,8 @@ enum class TagListControl { Review, Delete, Ok };
 class TagListView {
   public:
     virtual ~TagListView() = default;
+    // The current-list field.
+    virtual void show_current_list(std::wstring_view text) = 0;
     // Fills the list box, replacing what it held.
     virtual void set_entries(std::span<const std::wstring> entries) = 0;
     virtual std::size_t entry_count() const = 0;
@@ -122,7 +124,7 @@ class TagListActions {
   public:
     TagListActions(TagListMode mode, TagListPartners partners, TagListView& view);
 
-    // Fills the list box, the Save As field and the buttons' states.
+    // Fills the current-list field, the list box, the Save As field and the buttons' states.
     void open();
     // The user selected an entry (or none) in the list box.
     void selection_changed();

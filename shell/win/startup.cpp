@@ -12,6 +12,7 @@
 #include "shell/win/main_window.h"
 #include "shell/win/reporting.h"
 #include "shell/win/startup_targets.h"
+#include "shell/win/tag_list_commands.h"
 #include "shell/win/title_open.h"
 #include "shell/win/view_messages.h"
 #include "tags/win/tag_list_dialogs.h"

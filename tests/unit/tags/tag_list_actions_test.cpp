@@ -92,6 +92,7 @@ TEST(SameEntrySets, ComparesTextsWithoutRegardToCaseOrderOrRepeats) {
 // buttons' states and the reviews shown.
 class FakeTagListView : public TagListView {
   public:
+    std::wstring current_list;
     Entries box;
     std::optional<std::size_t> selected;
     std::wstring save_as;
@@ -100,6 +101,7 @@ class FakeTagListView : public TagListView {
     std::vector<std::wstring> reviews;
     bool unreadable = false;
 
+    void show_current_list(std::wstring_view text) override { current_list = text; }
     void set_entries(std::span<const std::wstring> entries) override {
         box.assign(entries.begin(), entries.end());
     }
@@ -225,6 +227,7 @@ TEST_P(Filling, ShowsTheSavedListsWithTheCurrentOneSelected) {
         load(c.loaded);
     TagListActions actions(c.mode, partners(), view);
     actions.open();
+    EXPECT_EQ(view.current_list, c.loaded.empty() ? L"No list loaded" : c.loaded);
     EXPECT_EQ(view.box, c.box);
     EXPECT_EQ(view.selected, c.selected);
     EXPECT_EQ(view.enabled[TagListControl::Review], c.review_enabled);

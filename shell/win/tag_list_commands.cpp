@@ -1,0 +1,46 @@
+#include "shell/win/tag_list_commands.h"
+
+#include "settings/settings_store.h"
+#include "tags/win/tag_list_dialog.h"
+#include "tags/win/tag_list_dialogs.h"
+
+namespace brixtel::win {
+namespace {
+
+TagListPartners tag_list_partners(App& app, Seat& seat, TagListPrompts& prompts) {
+    return TagListPartners{
+        app.registry,
+        seat,
+        prompts,
+        app.database_names,
+        app.log_folders,
+        app.tag_lists,
+        [&app] { return app.log_writer.current_logging(); },
+        [&app](const CurrentLogging& logging) { app.log_writer.load_logging(logging); },
+        [&app, &seat](std::wstring_view name) { save_last_loaded(app.registry, seat, name); },
+        [&app] { return app.cycle.monitoring_on(); },
+        [&app](const BlockAddress& address) { stop_monitoring_removed_point(app, address); },
+        [&app] { run_tag_list_dialog(app, TagListMode::Save); },
+    };
+}
+
+} // namespace
+
+bool run_tag_list_dialog(App& app, TagListMode mode) {
+    const auto partners_for = [&app](Seat& dialog_seat, TagListPrompts& dialog_prompts) {
+        return tag_list_partners(app, dialog_seat, dialog_prompts);
+    };
+    // The export buttons do nothing until the tag list files arrive.
+    const TagListExportButtons exports{};
+    return run_tag_list_dialog(app.main_window, app.instance, app.seat, mode, partners_for,
+                               exports);
+}
+
+void offer_to_save_changed_tags(App& app) {
+    DialogTagListPrompts prompts(app.instance, app.main_window);
+    TagListPartners partners = tag_list_partners(app, app.seat, prompts);
+    if (ask_to_save_changes(partners))
+        run_tag_list_dialog(app, TagListMode::Save);
+}
+
+} // namespace brixtel::win
