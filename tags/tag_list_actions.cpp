@@ -322,6 +322,13 @@ bool TagListActions::save() {
     list->logging = current.options;
     list->logging.save_locale = log_file;
 
+    // A list saved under a new name logs to its own file, so that saving and closing at once
+    // finds nothing changed.
+    const LogFileParts file = split_log_file(log_file);
+    if (partners_.use_log_file && (!equal_ignoring_case(file.folder, current.log_folder) ||
+                                   !equal_ignoring_case(file.base_name, current.log_base_name)))
+        partners_.use_log_file(file);
+
     const std::uint32_t number = list_number(state.lists, list);
     save_list(partners_.registry, seat, list_subkey_name(number), *list);
     state.loaded = list;

@@ -77,6 +77,9 @@ struct TagListPartners {
     // The logging options in use, and their replacement as a whole (a load).
     std::function<CurrentLogging()> current_logging;
     std::function<void(const CurrentLogging&)> load_logging;
+    // The list just saved logs to this file from now on (its folder and base name), as a
+    // loaded list does.
+    std::function<void(const LogFileParts& file)> use_log_file;
     // Stores the current list name as LastLoaded.
     std::function<void(std::wstring_view name)> save_last_loaded;
     std::function<bool()> monitoring_on;

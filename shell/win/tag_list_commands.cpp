@@ -1,6 +1,7 @@
 #include "shell/win/tag_list_commands.h"
 
 #include "settings/settings_store.h"
+#include "shell/win/log_status_texts.h"
 #include "tags/win/tag_list_dialog.h"
 #include "tags/win/tag_list_dialogs.h"
 
@@ -17,6 +18,11 @@ TagListPartners tag_list_partners(App& app, Seat& seat, TagListPrompts& prompts)
         app.tag_lists,
         [&app] { return app.log_writer.current_logging(); },
         [&app](const CurrentLogging& logging) { app.log_writer.load_logging(logging); },
+        [&app](const LogFileParts& file) {
+            const LogFileSetting current = app.log_writer.file_setting();
+            app.log_writer.confirm_file_setting({file.folder, file.base_name, current.append_date});
+            refresh_log_status_texts(app);
+        },
         [&app, &seat](std::wstring_view name) { save_last_loaded(app.registry, seat, name); },
         [&app] { return app.cycle.monitoring_on(); },
         [&app](const BlockAddress& address) { stop_monitoring_removed_point(app, address); },

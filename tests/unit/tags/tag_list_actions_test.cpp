@@ -167,6 +167,10 @@ class TagListDialog : public ::testing::Test {
                 writer_logging = logging;
                 ++logging_loads;
             },
+            [this](const LogFileParts& file) {
+                writer_logging.log_folder = file.folder;
+                writer_logging.log_base_name = file.base_name;
+            },
             [this](std::wstring_view name) { last_loaded.emplace_back(name); },
             [this] { return monitoring; },
             [this](const BlockAddress& address) { stopped.push_back(address); },
@@ -592,6 +596,13 @@ TEST_P(SavedLogFile, KeepsAFileTheUserChoseElseTakesTheDefaultOfTheName) {
     ASSERT_TRUE(actions.ok());
     EXPECT_EQ(state.loaded->logging.save_locale, c.save_locale);
     EXPECT_EQ(registry_text(static_cast<int>(state.loaded_number), L"SaveLocale"), c.save_locale);
+    // The saved list logs to that file from now on: nothing is left to offer for saving.
+    const LogFileParts file = split_log_file(c.save_locale);
+    EXPECT_EQ(writer_logging.log_folder, file.folder);
+    EXPECT_EQ(writer_logging.log_base_name, file.base_name);
+    TagListPartners p = partners();
+    EXPECT_FALSE(ask_to_save_changes(p));
+    EXPECT_TRUE(seat.boxes.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
