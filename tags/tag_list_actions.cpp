@@ -2,37 +2,17 @@
 
 #include "platform/case_fold.h"
 #include "shell/printf_text.h"
+#include "tags/tag_list_files.h"
 #include "tags/tag_list_registry.h"
 
 #include <algorithm>
-#include <set>
 
 namespace brixtel {
 namespace {
 
 constexpr std::wstring_view kTitle = L"Brixtel";
 constexpr std::wstring_view kTitleWithList = L"Brixtel - %s";
-constexpr std::wstring_view kReservedName = L"Blank Taglist";
 constexpr std::wstring_view kLogFilePrefix = L"Brixtel_";
-
-bool is_blank(wchar_t c) {
-    return c == L' ' || c == L'\t';
-}
-
-std::wstring_view trim_if(std::wstring_view text, bool (*drop)(wchar_t)) {
-    while (!text.empty() && drop(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && drop(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::set<std::wstring> folded_set(std::span<const std::wstring> texts) {
-    std::set<std::wstring> folded;
-    for (const std::wstring& text : texts)
-        folded.insert(upper_case(text));
-    return folded;
-}
 
 // The options as the change check compares them: the file by its folder and name, any case;
 // the stored path itself and the header state do not count.
@@ -95,20 +75,11 @@ void forget_loaded_list(TagListPartners& partners) {
 } // namespace
 
 std::wstring trim_list_name(std::wstring_view typed) {
-    return std::wstring(trim_if(typed, [](wchar_t c) { return is_blank(c) || c == L'"'; }));
-}
-
-bool is_reserved_list_name(std::wstring_view name) {
-    std::wstring_view bare = trim_if(name, is_blank);
-    while (!bare.empty() && bare.front() == L'(')
-        bare.remove_prefix(1);
-    while (!bare.empty() && bare.back() == L')')
-        bare.remove_suffix(1);
-    return equal_ignoring_case(trim_if(bare, is_blank), kReservedName);
-}
-
-bool same_entry_sets(std::span<const std::wstring> a, std::span<const std::wstring> b) {
-    return folded_set(a) == folded_set(b);
+    constexpr std::wstring_view kTrimmed = L" \t\"";
+    const std::size_t first = typed.find_first_not_of(kTrimmed);
+    if (first == std::wstring_view::npos)
+        return {};
+    return std::wstring(typed.substr(first, typed.find_last_not_of(kTrimmed) - first + 1));
 }
 
 TagListFace tag_list_face(TagListMode mode) {
@@ -161,7 +132,7 @@ bool ask_to_save_changes(TagListPartners& partners) {
     if (state.changed) {
         const bool points_differ =
             !state.loaded ||
-            !same_entry_sets(entry_texts(state.points, partners.databases), state.loaded->entries);
+            entry_sets_differ(entry_texts(state.points, partners.databases), state.loaded->entries);
         state.changed = false;
         if (points_differ) {
             const int answer =

@@ -24,18 +24,8 @@ namespace brixtel {
 
 enum class TagListMode { Load, Save, Delete };
 
-// ---- Small rules shared with the tag list files -------------------------------------------
-
 // A name typed for a list, trimmed of blanks and double quotes at both ends.
 std::wstring trim_list_name(std::wstring_view typed);
-
-// "Blank Taglist", in any case, with or without its parentheses and surrounding blanks: the
-// name of the load dialog's entry that means "start with no list", which no list may take.
-bool is_reserved_list_name(std::wstring_view name);
-
-// Whether two lists of entry texts hold the same texts, compared without regard to case: every
-// text of either is found in the other. Order and repeats do not count.
-bool same_entry_sets(std::span<const std::wstring> a, std::span<const std::wstring> b);
 
 // ---- The dialog's face per mode -----------------------------------------------------------
 

@@ -13,6 +13,7 @@
 #include "shell/win/resource_ids.h"
 #include "shell/win/significant_digits_dialog.h"
 #include "shell/win/tag_database_commands.h"
+#include "shell/win/tag_file_commands.h"
 #include "shell/win/tag_list_commands.h"
 #include "shell/win/tag_lookup_commands.h"
 #include "shell/win/view_messages.h"

@@ -2,6 +2,7 @@
 
 #include "settings/settings_store.h"
 #include "shell/win/log_status_texts.h"
+#include "shell/win/tag_file_commands.h"
 #include "tags/win/tag_list_dialog.h"
 #include "tags/win/tag_list_dialogs.h"
 
@@ -36,8 +37,14 @@ bool run_tag_list_dialog(App& app, TagListMode mode) {
     const auto partners_for = [&app](Seat& dialog_seat, TagListPrompts& dialog_prompts) {
         return tag_list_partners(app, dialog_seat, dialog_prompts);
     };
-    // The export buttons do nothing until the tag list files arrive.
-    const TagListExportButtons exports{};
+    const TagListExportButtons exports{
+        [&app](HWND dialog, std::wstring_view entry) {
+            excel_dde_export_from_tag_list_dialog(app, dialog, entry);
+        },
+        [&app](HWND dialog, std::wstring_view entry) {
+            taglist_export_from_tag_list_dialog(app, dialog, entry);
+        },
+    };
     return run_tag_list_dialog(app.main_window, app.instance, app.seat, mode, partners_for,
                                exports);
 }

@@ -9,7 +9,6 @@
 
 #include <map>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace brixtel {
@@ -25,17 +24,6 @@ const std::wstring kPoint6 = L"Module 1,2,3 Block 6 -- T6 -- NO_DATABASE";
 const std::wstring kBlankEntry = L"(Blank Taglist)";
 using Entries = std::vector<std::wstring>;
 
-// ---- The small shared rules --------------------------------------------------------------
-
-TEST(ListNames, ReservedNameInAnyCaseWithOrWithoutParentheses) {
-    const std::pair<std::wstring, bool> cases[] = {
-        {L"Blank Taglist", true},    {L"(BLANK TAGLIST)", true}, {L" (blank Taglist) ", true},
-        {L"Blank Taglist 2", false}, {L"BlankTaglist", false},   {L"()", false},
-    };
-    for (const auto& [name, reserved] : cases)
-        EXPECT_EQ(is_reserved_list_name(name), reserved) << name;
-}
-
 TEST(ListNames, TypedNamesLoseBlanksAndDoubleQuotesAtTheirEnds) {
     const std::pair<std::wstring, std::wstring> cases[] = {
         {L" \" Unit \"1\" \" ", L"Unit \"1"},
@@ -44,23 +32,6 @@ TEST(ListNames, TypedNamesLoseBlanksAndDoubleQuotesAtTheirEnds) {
     };
     for (const auto& [typed, trimmed] : cases)
         EXPECT_EQ(trim_list_name(typed), trimmed) << typed;
-}
-
-TEST(SameEntrySets, ComparesTextsWithoutRegardToCaseOrderOrRepeats) {
-    const std::tuple<const char*, Entries, Entries, bool> cases[] = {
-        {"other order and case",
-         {kPoint4, kPoint5},
-         {kPoint5, L"MODULE 1,2,3 BLOCK 4 -- t4 -- no_database"},
-         true},
-        {"repeated", {kPoint4, kPoint4}, {kPoint4}, true},
-        {"one more", {kPoint4, kPoint5}, {kPoint4}, false},
-        {"one replaced", {kPoint4, kPoint5}, {kPoint4, kPoint6}, false},
-        {"one empty", {}, {kPoint4}, false},
-    };
-    for (const auto& [name, a, b, same] : cases) {
-        EXPECT_EQ(same_entry_sets(a, b), same) << name;
-        EXPECT_EQ(same_entry_sets(b, a), same) << name << " (turned round)";
-    }
 }
 
 // ---- The dialog ----------------------------------------------------------------------------
