@@ -76,11 +76,14 @@ void load_last_tag_list(App& app) {
         app.tag_lists,
         logging,
         [&app](std::wstring_view name) { save_last_loaded(app.registry, app.seat, name); }};
-    const LoadOutcome outcome = load_current_list_by_name(context);
-    if (outcome != LoadOutcome::NotFound)
+    if (load_current_list_by_name(context) == LoadOutcome::NotFound) {
+        // No list is loaded while the user chooses one (or none): logs go to the default file.
+        logging = default_logging(app.registry, app.log_folders);
         app.log_writer.load_logging(logging);
-    else
         run_tag_list_dialog(app, TagListMode::Load);
+        return;
+    }
+    app.log_writer.load_logging(logging);
 }
 
 // Lists each process on the standard output (which a windowed process discards).
