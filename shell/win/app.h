@@ -81,6 +81,7 @@ struct App {
     TagDatabases databases;
     TagDatabaseNames database_names{databases};
     TagListState tag_lists;
+    std::wstring last_export_folder; // of the last file an export wrote; empty before the first
     SyncClock sync_clock; // timer 4
 
     // Monitoring: the loops and their connections, the points, the poll cycle's records.

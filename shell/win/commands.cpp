@@ -12,6 +12,7 @@
 #include "shell/win/logging_commands.h"
 #include "shell/win/resource_ids.h"
 #include "shell/win/significant_digits_dialog.h"
+#include "shell/win/tag_file_commands.h"
 #include "shell/win/tag_lookup_commands.h"
 #include "shell/win/tag_database_commands.h"
 #include "shell/win/view_messages.h"

@@ -8,12 +8,6 @@ bool run_tag_list_dialog(App&, TagListMode) {
     return false;
 }
 
-void save_excel_dde_file(App&) {}
-
-void export_current_tags(App&) {}
-
-void run_import_dialog(App&) {}
-
 void offer_to_save_changed_tags(App&) {}
 
 } // namespace brixtel::win

@@ -13,11 +13,6 @@ enum class TagListMode { Load, Save, Delete };
 // 40018, 40019, 40020; non-zero when a list was loaded, saved or deleted.
 bool run_tag_list_dialog(App& app, TagListMode mode);
 
-// 40022, 40023, 40024.
-void save_excel_dde_file(App& app);
-void export_current_tags(App& app);
-void run_import_dialog(App& app);
-
 // Closing: unsaved tag list changes are offered for saving once.
 void offer_to_save_changed_tags(App& app);
 
