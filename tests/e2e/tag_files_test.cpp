@@ -215,6 +215,7 @@ TEST_F(TagFileTest, ImportOverTheLoadedListReloadsItAndRefusalsChangeNothing) {
     ASSERT_TRUE(brixtel.launch());
     ASSERT_TRUE(wait_for_title(L"Brixtel - Plant"));
     const std::string before = describe_key_tree(HKEY_CURRENT_USER, kTagsKey);
+    ASSERT_NE(before.find("\\List1\\TagLookUp1 = text"), std::string::npos) << before;
     const std::vector<std::wstring> replacement = {untagged(5, 1), untagged(5, 2)};
     const std::wstring good = write_list_file(L"good.lst", replacement);
 
@@ -280,6 +281,7 @@ TEST_F(TagFileTest, ImportOfFiftyFivePointsTakesFiftyAfterFiveAreRemoved) {
     const std::wstring file = write_list_file(L"big.lst", lines);
     ASSERT_TRUE(brixtel.launch());
     const std::string before = describe_key_tree(HKEY_CURRENT_USER, kTagsKey);
+    ASSERT_NE(before.find("\\List1\\TagLookUp1 = text"), std::string::npos) << before;
 
     // Cancel in the list abandons the import.
     HWND import = nullptr;
