@@ -2,6 +2,7 @@
 // command, and the timed query about entries that name no point.
 #include "tests/e2e/driver/fixture.h"
 #include "tests/e2e/driver/registry.h"
+#include "tests/e2e/driver/tag_lists.h"
 
 #include <gtest/gtest.h>
 
@@ -77,12 +78,18 @@ TEST_F(TagListLoadTest, OnlyListIsLoadedWithoutLastLoaded) {
               std::optional<std::wstring>(L"Pumps"));
 }
 
-TEST_F(TagListLoadTest, SeveralListsWithoutAMatchingNameLoadNone) {
+TEST_F(TagListLoadTest, SeveralListsWithoutAMatchingNameOpenTheLoadDialog) {
     seed_list(1, L"Pumps", {kGoodEntry});
     seed_list(2, L"Boilers", {kOtherEntry});
     seed_last_loaded(L"Gone");
-    ASSERT_TRUE(brixtel.launch());
-    // Start-up has run to its end once the bar shows the update interval.
+    ASSERT_TRUE(brixtel.start());
+    TagListDialog load(brixtel);
+    ASSERT_TRUE(load.wait_for(TagListMode::load));
+    EXPECT_EQ(load.names(),
+              std::optional<std::vector<std::wstring>>({L"Pumps", L"Boilers", L"(Blank Taglist)"}));
+    ASSERT_TRUE(load.press(IDCANCEL));
+    ASSERT_TRUE(load.wait_until_closed());
+    // Cancelled, start-up runs to its end without a list: the bar shows the update interval.
     ASSERT_TRUE(brixtel.wait_for_status_text(0, L"Monitoring: OFF (00:00:01.000)"));
     EXPECT_EQ(brixtel.title(), L"Brixtel");
     EXPECT_EQ(read_string(HKEY_CURRENT_USER, kSettingsKey, L"LastLoaded"),
