@@ -89,6 +89,7 @@ TEST_F(TagListLoadTest, SeveralListsWithoutAMatchingNameOpenTheLoadDialog) {
               std::optional<std::vector<std::wstring>>({L"Pumps", L"Boilers", L"(Blank Taglist)"}));
     ASSERT_TRUE(load.press(IDCANCEL));
     ASSERT_TRUE(load.wait_until_closed());
+    ASSERT_TRUE(brixtel.wait_for_main_window());
     // Cancelled, start-up runs to its end without a list: the bar shows the update interval.
     ASSERT_TRUE(brixtel.wait_for_status_text(0, L"Monitoring: OFF (00:00:01.000)"));
     EXPECT_EQ(brixtel.title(), L"Brixtel");
