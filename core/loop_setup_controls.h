@@ -6,11 +6,13 @@
 // Numbered resources under their names: under Wine a resource name with "_" may not be found
 // by name (see logging/logging_controls.h).
 #define LIVELOOPSETUP 2721
-#define IPSETUP_ROOT 2722
-#define UNCHECKED 2723
-#define CHECKED 2724
-#define BLOCK 2725
-#define REFERENCE 2726
+// The tree's bitmaps "IPSETUP_ROOT", "UNCHECKED", "CHECKED", "BLOCK" and "REFERENCE"; the
+// macros carry a prefix, as the bare names are too common to be macros.
+#define IDB_IPSETUP_ROOT 2722
+#define IDB_UNCHECKED 2723
+#define IDB_CHECKED 2724
+#define IDB_BLOCK 2725
+#define IDB_REFERENCE 2726
 
 // LIVELOOPSETUP, "Live Loop Setup". OK is IDOK, Cancel IDCANCEL.
 #define IDC_LOOP_SETUP_PORT 1009
