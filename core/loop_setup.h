@@ -75,6 +75,9 @@ class LoopSetupTree {
     // Removes the leaf and the PCU and loop items it leaves empty; false when `item` is no
     // leaf.
     bool remove_leaf(LoopSetupItem item);
+    // Calls `visit` with every leaf and the loop and PCU above it, in tree order.
+    void for_each_leaf(
+        const std::function<void(std::int32_t loop, std::int32_t pcu, LoopSetupLeaf& leaf)>& visit);
     // Every leaf, in tree order. The pointers hold until the tree changes.
     std::vector<LoopSetupLeaf*> leaves();
     std::vector<const LoopSetupLeaf*> leaves() const;
@@ -171,7 +174,7 @@ class LoopSetup {
     LoopSetupPartners partners_;
     LoopSetupView& view_;
     LoopSetupTree tree_;
-    bool registered_ = false;
+    bool open_ = false;
     bool deleted_ = false; // a leaf was deleted since the dialog opened
 };
 
