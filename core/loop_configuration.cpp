@@ -315,6 +315,24 @@ void LoopConfiguration::shut_down_all(bool clean_up_sockets) {
         transport_.clean_up_socket_layer(true);
 }
 
+void LoopConfiguration::close_entry(ConfigurationEntry& entry, bool also_from_registry) {
+    close_twin(entry.endpoint());
+    if (also_from_registry && !title_active_)
+        remove_from_registry(entry);
+    std::lock_guard hold(lock_);
+    entry.link_ok = false;
+}
+
+bool LoopConfiguration::link_state(const ConfigurationEntry& entry) const {
+    std::lock_guard hold(lock_);
+    return entry.link_ok;
+}
+
+void LoopConfiguration::set_tree_item(ConfigurationEntry& entry, std::uintptr_t item) {
+    std::lock_guard hold(lock_);
+    entry.tree_item = item;
+}
+
 bool LoopConfiguration::local_port_in_use(std::uint16_t port) const {
     std::lock_guard hold(lock_);
     for (const ConfigurationEntry& entry : entries_) {

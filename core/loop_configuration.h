@@ -114,6 +114,15 @@ class LoopConfiguration {
     void shut_down_all(bool clean_up_sockets);
     bool local_port_in_use(std::uint16_t port) const;
 
+    // Closes the entry's connection and drops its transport twin, so that no connstat tick
+    // reconnects it, but keeps the entry configured (Link state BAD); its stored value goes
+    // too when asked (never for a title configuration).
+    void close_entry(ConfigurationEntry& entry, bool also_from_registry);
+    // The Link state as the last report left it.
+    bool link_state(const ConfigurationEntry& entry) const;
+    // The entry's item in the open Live Loop Setup dialog (0: none).
+    void set_tree_item(ConfigurationEntry& entry, std::uintptr_t item);
+
   private:
     void load_title_or_stored(const std::optional<std::string>& title_information,
                               PrivateProfile& profile);
