@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace brixtel::e2e {
@@ -311,6 +312,55 @@ AssertionResult LoopSetupDialog::insert(const LoopEntryFields& fields, LoopLeaf*
             failure << "; a box \"" << narrow(content->caption) << "\" says "
                     << escaped(content->text);
     return failure << "; the tree:\n" << describe_tree(seen);
+}
+
+AssertionResult LoopSetupDialog::try_insert(const LoopEntryFields& fields,
+                                            InsertOutcome* outcome) const {
+    auto before = items();
+    if (!before)
+        return AssertionFailure() << "the tree cannot be read";
+    auto same = [](const LoopLeaf& a, const LoopLeaf& b) {
+        return a.loop == b.loop && a.pcu == b.pcu && a.text == b.text;
+    };
+    const std::vector<LoopLeaf> old_leaves = leaves_of(*before);
+    if (auto filled = fill(fields); !filled)
+        return filled;
+    if (auto pressed = press_button(IDC_LOOP_SETUP_INSERT); !pressed)
+        return pressed;
+    *outcome = InsertOutcome{};
+    HWND box = nullptr;
+    const bool done = poll_until(
+        [&] {
+            for (HWND window : program_.open_dialogs())
+                if (window != dialog_)
+                    return (box = window) != nullptr;
+            const auto now = items();
+            if (!now || leaves_of(*now).size() <= old_leaves.size())
+                return false;
+            std::vector<LoopLeaf> unmatched = old_leaves;
+            for (const LoopLeaf& leaf : leaves_of(*now)) {
+                const auto known =
+                    std::find_if(unmatched.begin(), unmatched.end(),
+                                 [&](const LoopLeaf& old) { return same(old, leaf); });
+                if (known != unmatched.end())
+                    unmatched.erase(known);
+                else
+                    outcome->leaf = leaf;
+            }
+            return outcome->leaf.has_value();
+        },
+        kWaitBound, 50ms);
+    if (!done)
+        return AssertionFailure() << "Insert neither added a leaf nor showed a box within "
+                                  << describe(kWaitBound);
+    if (box) {
+        outcome->box = read_message_box(box);
+        if (!press_message_box_button(box, L"OK"))
+            return AssertionFailure() << "the box after Insert has no OK button";
+        if (auto gone = program_.wait_until_gone(box); !gone)
+            return gone;
+    }
+    return AssertionSuccess();
 }
 
 AssertionResult LoopSetupDialog::click_at(HTREEITEM item, bool on_check_box) const {

@@ -115,6 +115,14 @@ class LoopSetupDialog {
     // Fills the fields in, presses Insert and waits for the new leaf ("<tba>" as its port).
     ::testing::AssertionResult insert(const LoopEntryFields& fields,
                                       LoopLeaf* added = nullptr) const;
+    // What Insert did with fields it may refuse or take: the box it showed (answered with OK)
+    // or the leaf it added.
+    struct InsertOutcome {
+        std::optional<MessageBoxContent> box;
+        std::optional<LoopLeaf> leaf;
+    };
+    ::testing::AssertionResult try_insert(const LoopEntryFields& fields,
+                                          InsertOutcome* outcome) const;
     // Clicks the leaf's check box until it shows `ticked`.
     ::testing::AssertionResult set_ticked(const LoopLeaf& leaf, bool ticked) const;
     // A click on the item's text, then waits until the tree has it selected.
