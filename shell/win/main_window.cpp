@@ -4,7 +4,6 @@
 #include "shell/string_table.h"
 #include "shell/win/commands.h"
 #include "shell/win/cycle_hooks.h"
-#include "shell/win/dialogs_to_come.h"
 #include "shell/win/interval_commands.h"
 #include "shell/win/view_messages.h"
 

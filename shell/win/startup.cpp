@@ -7,7 +7,6 @@
 #include "shell/string_table.h"
 #include "shell/win/app.h"
 #include "shell/win/commands.h"
-#include "shell/win/dialogs_to_come.h"
 #include "shell/win/instance_check.h"
 #include "shell/win/main_window.h"
 #include "shell/win/reporting.h"

@@ -181,7 +181,7 @@ std::optional<TreeItem> tree_item(HWND tree, const RemoteBuffer& remote, HTREEIT
     auto text = remote.read_text(Layout::text_offset, kTextCapacity);
     if (!text)
         return std::nullopt;
-    return TreeItem{depth, std::move(*text), item.state};
+    return TreeItem{depth, std::move(*text), item.state, handle};
 }
 
 } // namespace
@@ -212,6 +212,16 @@ std::optional<std::vector<TreeItem>> tree_view_items(HWND tree) {
         push_siblings(tree_next(tree, TVGN_CHILD, handle), depth + 1);
     }
     return items;
+}
+
+std::optional<TreeHit> tree_hit_test(HWND tree, POINT at) {
+    TVHITTESTINFO hit{};
+    hit.pt = at;
+    RemoteBuffer remote(tree, sizeof hit);
+    if (!remote.valid() || !remote.write(&hit, sizeof hit) ||
+        !send_bounded(tree, TVM_HITTEST, 0, remote.at()) || !remote.read(&hit, sizeof hit))
+        return std::nullopt;
+    return TreeHit{hit.flags, hit.hItem};
 }
 
 namespace {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,10 +29,18 @@ std::optional<RECT> control_rect(HWND control, UINT message, WPARAM wparam, RECT
 struct TreeItem {
     int depth = 0; // 0 for the roots
     std::wstring text;
-    UINT state = 0; // TVIS_* bits
+    UINT state = 0;             // TVIS_* bits
+    HTREEITEM handle = nullptr; // the program's own, for messages about this item
 };
 // Tree view items in display order (pre-order), collapsed branches included.
 std::optional<std::vector<TreeItem>> tree_view_items(HWND tree);
+
+// TVM_HITTEST at a point of the tree's client area: what part of which item lies there.
+struct TreeHit {
+    UINT flags = 0; // TVHT_*
+    HTREEITEM item = nullptr;
+};
+std::optional<TreeHit> tree_hit_test(HWND tree, POINT at);
 
 // List boxes and combo boxes: the system carries these texts across processes itself.
 std::optional<std::vector<std::wstring>> list_box_items(HWND list);
