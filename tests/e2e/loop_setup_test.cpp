@@ -341,8 +341,11 @@ TEST_F(LoopSetupTest, InsertRefusesBadEntriesAndCancelKeepsEverything) {
                             [](const TreeItem& item) { return item.text == L"PCU 2"; }),
               0)
         << describe_tree(*items);
-    for (const LoopLeaf& leaf : leaves_of(*items))
-        ASSERT_TRUE(setup.delete_leaf(leaf));
+    for (std::size_t left = leaves_of(*items).size(); left > 0; --left) {
+        items = setup.items();
+        ASSERT_TRUE(items && !leaves_of(*items).empty());
+        ASSERT_TRUE(setup.delete_leaf(leaves_of(*items).front()));
+    }
     ASSERT_TRUE(setup.wait_for_tree([](const std::vector<TreeItem>& now) { return now.empty(); }));
     EXPECT_TRUE(poll_until([&] { return !item_enabled(setup.dialog(), IDC_LOOP_SETUP_DELETE); },
                            kWaitBound));
@@ -460,8 +463,9 @@ TEST_F(LoopSetupTest, OkChecksTheRangeUnlessResetAndOffersTheEntryLeftInTheField
                             L" characters of address"));
         LoopSetupDialog::InsertOutcome outcome;
         ASSERT_TRUE(setup.try_insert(fields, &outcome));
-        if (outcome.box)
+        if (outcome.box) {
             EXPECT_EQ(outcome.box->caption, kErrorCaption) << escaped(outcome.box->text);
+        }
         ASSERT_TRUE(setup.clear_entry_fields());
     }
 
