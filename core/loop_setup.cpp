@@ -209,7 +209,8 @@ std::optional<LoopSetup::InsertFields> LoopSetup::checked_insert_fields() {
         return refuse(ids::LocalPortNotNumeric, LoopSetupField::LocalPort);
     if (loop.value == 0)
         return refuse(ids::LoopZeroNotPermitted, LoopSetupField::Loop);
-    const std::wstring_view host = trim_blanks(view_.field_text(LoopSetupField::Address));
+    const std::wstring address = view_.field_text(LoopSetupField::Address);
+    const std::wstring_view host = trim_blanks(address);
     if (host.empty())
         return refuse(ids::IpAddressRequired, LoopSetupField::Address);
 
@@ -367,6 +368,9 @@ void LoopSetup::apply_tree() {
     const bool several = tree_.leaf_count() > 1;
     bool tick = false;
     tree_.for_each_leaf([&](std::int32_t loop, std::int32_t pcu, LoopSetupLeaf& leaf) {
+        // A leaf inserted since the dialog opened is to be connected whatever its check box
+        // says, as a new entry is started; when it names a configured entry, that one.
+        const bool wanted = leaf.checked || !leaf.entry;
         ConfigurationEntry* entry = configured(leaf, loop, pcu);
         const bool ok = entry && loops.link_state(*entry);
         if (!entry) {
@@ -378,9 +382,9 @@ void LoopSetup::apply_tree() {
             loops.start_entry(*entry, false);
         } else if (entry->remote_port == 0 && several) {
             loops.close_entry(*entry, false);
-        } else if (leaf.checked && !ok) {
+        } else if (wanted && !ok) {
             loops.start_entry(*entry, false);
-        } else if (!leaf.checked && ok) {
+        } else if (!wanted && ok) {
             // Unticking closes the connection for this run only: the entry stays in the
             // list and in "LoopEntries", so it connects again at the next start. Taking its
             // value out of the registry would lose the server at the next start though the

@@ -12,7 +12,9 @@
 #include <atomic>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace brixtel::win {
 namespace {
@@ -130,9 +132,10 @@ class LoopSetupWindow final : public LoopSetupView {
         SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
     }
     HTREEITEM handle_of(LoopSetupItem item) const {
-        const auto found = items_.find(item);
-        return found == items_.end() ? nullptr : found->second;
+        const auto found = shown_.find(item);
+        return found == shown_.end() ? nullptr : found->second.handle;
     }
+    void set_item(HTREEITEM handle, const LoopSetupRow& row);
     LoopSetupItem selected_item() const;
     void post_check_clicked(HTREEITEM handle);
 
@@ -143,7 +146,11 @@ class LoopSetupWindow final : public LoopSetupView {
     HIMAGELIST images_ = nullptr;
     std::optional<DialogSeat> seat_;
     std::optional<LoopSetup> setup_;
-    std::map<LoopSetupItem, HTREEITEM> items_; // of the tree as last shown
+    struct ShownItem {
+        HTREEITEM handle = nullptr;
+        LoopSetupItem parent = 0;
+    };
+    std::map<LoopSetupItem, ShownItem> shown_; // the tree as last shown
 };
 
 void LoopSetupWindow::on_init(HWND dialog) {
@@ -267,42 +274,75 @@ void LoopSetupWindow::set_field_text(LoopSetupField field, std::wstring_view tex
     SetDlgItemTextW(dialog_, control_of(field), std::wstring(text).c_str());
 }
 
+// Brought in line with the tree item by item rather than rebuilt: the items that stay keep
+// their handles, their place in view, the selection and what the user expanded or collapsed.
 void LoopSetupWindow::show_tree(const LoopSetupTree& tree) {
     HWND control = tree_control();
+    const std::vector<LoopSetupRow> rows = loop_setup_rows(tree);
+    std::set<LoopSetupItem> wanted;
+    for (const LoopSetupRow& row : rows)
+        wanted.insert(row.item);
+
     SendMessageW(control, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(control, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-    items_.clear();
-    std::vector<HTREEITEM> parents;
-    for (const LoopSetupRow& row : loop_setup_rows(tree)) {
-        HTREEITEM parent = row.parent ? handle_of(row.parent) : TVI_ROOT;
-        HTREEITEM handle =
-            insert_tree_item(parent, row.text, TVI_LAST, row.image, control, row.item);
-        if (!handle)
-            continue;
-        set_check_state(control, handle, static_cast<UINT>(row.state_image));
-        items_[row.item] = handle;
-        if (row.image != kLoopSetupReferenceImage)
-            parents.push_back(handle);
+    // An item that goes takes its children along: only the topmost of those that go is deleted.
+    for (const auto& [item, shown] : shown_) {
+        if (!wanted.contains(item) && (shown.parent == 0 || wanted.contains(shown.parent)))
+            SendMessageW(control, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(shown.handle));
     }
-    for (HTREEITEM parent : parents)
+    std::map<LoopSetupItem, ShownItem> now_shown;
+    std::map<LoopSetupItem, HTREEITEM> last_child; // by parent, 0 for the top
+    std::vector<HTREEITEM> new_parents;
+    for (const LoopSetupRow& row : rows) {
+        HTREEITEM parent = TVI_ROOT;
+        if (row.parent) {
+            const auto found = now_shown.find(row.parent);
+            if (found == now_shown.end())
+                continue;
+            parent = found->second.handle;
+        }
+        const auto before = last_child.find(row.parent);
+        HTREEITEM after = before == last_child.end() ? TVI_FIRST : before->second;
+        HTREEITEM handle = nullptr;
+        if (const auto old = shown_.find(row.item); old != shown_.end()) {
+            handle = old->second.handle;
+            set_item(handle, row);
+        } else {
+            handle = insert_tree_item(parent, row.text, after, row.image, control, row.item);
+            if (!handle)
+                continue;
+            set_check_state(control, handle, static_cast<UINT>(row.state_image));
+            if (row.image != kLoopSetupReferenceImage)
+                new_parents.push_back(handle);
+        }
+        now_shown[row.item] = ShownItem{handle, row.parent};
+        last_child[row.parent] = handle;
+    }
+    shown_ = std::move(now_shown);
+    for (HTREEITEM parent : new_parents)
         SendMessageW(control, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(parent));
     SendMessageW(control, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(control, nullptr, TRUE);
     EnableWindow(GetDlgItem(dialog_, IDC_LOOP_SETUP_DELETE), tree.leaf_count() > 0);
 }
 
-void LoopSetupWindow::show_leaf(const LoopSetupLeaf& leaf) {
-    HTREEITEM handle = handle_of(leaf.item);
-    if (!handle)
-        return;
-    std::wstring text = leaf_text(leaf);
+void LoopSetupWindow::set_item(HTREEITEM handle, const LoopSetupRow& row) {
+    std::wstring text = row.text;
     TVITEMW update{};
-    update.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE;
+    update.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
     update.hItem = handle;
     update.pszText = text.data();
+    update.iImage = row.image;
+    update.iSelectedImage = row.image;
     update.stateMask = TVIS_STATEIMAGEMASK;
-    update.state = INDEXTOSTATEIMAGEMASK(leaf_state_image(leaf.checked));
+    update.state = INDEXTOSTATEIMAGEMASK(row.state_image);
     SendMessageW(tree_control(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
+}
+
+void LoopSetupWindow::show_leaf(const LoopSetupLeaf& leaf) {
+    if (HTREEITEM handle = handle_of(leaf.item)) {
+        set_item(handle, {leaf.item, 0, leaf_text(leaf), kLoopSetupReferenceImage,
+                          leaf_state_image(leaf.checked)});
+    }
 }
 
 LoopSetupWindow* window_of(HWND dialog) {
