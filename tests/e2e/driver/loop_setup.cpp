@@ -440,6 +440,10 @@ AssertionResult LoopSetupDialog::select(HTREEITEM item) const {
 }
 
 AssertionResult LoopSetupDialog::delete_leaf(const LoopLeaf& leaf) const {
+    const auto before = items();
+    if (!before)
+        return AssertionFailure() << "the tree cannot be read";
+    const std::size_t count = leaves_of(*before).size();
     if (auto selected = select(leaf.handle); !selected)
         return selected << " (" << narrow(leaf.text) << ")";
     if (!poll_until([&] { return item_enabled(dialog_, IDC_LOOP_SETUP_DELETE); }, kWaitBound))
@@ -447,11 +451,14 @@ AssertionResult LoopSetupDialog::delete_leaf(const LoopLeaf& leaf) const {
                                   << " selected";
     if (auto pressed = press_button(IDC_LOOP_SETUP_DELETE); !pressed)
         return pressed;
+    // The tree may be built anew, so items are known by their texts, not their handles.
     return wait_for_tree([&](const std::vector<TreeItem>& items) {
-        for (const TreeItem& item : items)
-            if (item.handle == leaf.handle)
-                return false;
-        return true;
+        const auto now = leaves_of(items);
+        return now.size() + 1 == count &&
+               std::none_of(now.begin(), now.end(), [&](const LoopLeaf& other) {
+                   return other.loop == leaf.loop && other.pcu == leaf.pcu &&
+                          other.text == leaf.text;
+               });
     });
 }
 

@@ -127,7 +127,8 @@ class LoopSetupDialog {
     ::testing::AssertionResult set_ticked(const LoopLeaf& leaf, bool ticked) const;
     // A click on the item's text, then waits until the tree has it selected.
     ::testing::AssertionResult select(HTREEITEM item) const;
-    // Selects the leaf, presses Delete and waits until the leaf has gone.
+    // Selects the leaf, presses Delete and waits until the leaf has gone. The handles of the
+    // other items may not outlive a Delete or an Insert: read the tree again after either.
     ::testing::AssertionResult delete_leaf(const LoopLeaf& leaf) const;
 
     // Press OK or Cancel and wait for the dialog to close.
