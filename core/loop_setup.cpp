@@ -11,6 +11,18 @@ namespace {
 
 // A leaf keeps its host in a buffer of 256 characters with the terminator.
 constexpr std::size_t kLeafHostCharacters = 255;
+// A stored loop entry is read back into 256 characters with the terminator.
+constexpr std::size_t kStoredEntryCharacters = 255;
+
+// The host as a leaf keeps it: cut so that the entry's stored text still reads back whole, or
+// the server would be lost at the next start.
+std::wstring leaf_host(std::wstring_view host, std::int32_t loop, std::int32_t pcu,
+                       std::int32_t remote_port) {
+    const std::size_t others =
+        loop_entry_text({loop, pcu, static_cast<std::uint32_t>(remote_port), L""}).size();
+    const std::size_t room = kStoredEntryCharacters > others ? kStoredEntryCharacters - others : 0;
+    return std::wstring(host.substr(0, std::min(kLeafHostCharacters, room)));
+}
 
 constexpr unsigned kInsertBox = mb::Ok | mb::IconInformation;
 constexpr unsigned kRangeBox = mb::Ok | mb::IconExclamation;
@@ -217,8 +229,8 @@ std::optional<LoopSetup::InsertFields> LoopSetup::checked_insert_fields() {
     InsertFields fields;
     fields.loop = static_cast<std::int32_t>(loop.value);
     fields.pcu = pcu.value == 0 ? -1 : static_cast<std::int32_t>(pcu.value);
-    fields.host = std::wstring(host.substr(0, kLeafHostCharacters));
     fields.remote_port = static_cast<std::int32_t>(port.value);
+    fields.host = leaf_host(host, fields.loop, fields.pcu, fields.remote_port);
     fields.local_port = local_port.value == 0 ? kNoLocalPort : as_port(local_port.value);
 
     // A Simulation entry (remote port 0) stands alone: not beside a server, nor a server

@@ -365,6 +365,16 @@ TEST_F(LoopSetupTest, InsertFillsInDefaultsAndFindsOrAddsItsItems) {
     EXPECT_TRUE(loops().empty()); // nothing configured before OK
 }
 
+TEST_F(LoopSetupTest, LongHostIsCutSoItsStoredEntryReadsBack) {
+    open();
+    view.type(L"12", L"34", std::wstring(300, L'h'), L"65535", L"");
+    ASSERT_TRUE(setup->insert());
+    const auto leaves = setup->tree().leaves();
+    ASSERT_EQ(leaves.size(), 1u);
+    const std::wstring stored = loop_entry_text({12, 34, 65535, leaves[0]->host});
+    EXPECT_EQ(stored.size(), 255u) << "what is stored must read back whole, and no shorter";
+}
+
 TEST_F(LoopSetupTest, SimulationEntryStandsAlone) {
     const struct {
         const char* name;
