@@ -214,7 +214,8 @@ std::optional<LoopSetup::InsertFields> LoopSetup::checked_insert_fields() {
     if (pcu.reading == DigitsReading::NotDigits)
         return refuse(ids::PcuNotNumeric, LoopSetupField::Pcu);
     const Digits port = read_field(view_, LoopSetupField::Port);
-    if (port.reading != DigitsReading::Number)
+    // A number no UDP port can have is refused like text: it names no server.
+    if (port.reading != DigitsReading::Number || port.value > 65535)
         return refuse(ids::PortNotNumeric, LoopSetupField::Port);
     const Digits local_port = read_field(view_, LoopSetupField::LocalPort);
     if (local_port.reading == DigitsReading::NotDigits)

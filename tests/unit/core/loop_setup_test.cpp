@@ -302,6 +302,11 @@ TEST_F(LoopSetupTest, InsertChecksTheFieldsInOrder) {
          {L"0", L"", L"", L"5001", L"x"},
          ids::LocalPortNotNumeric,
          F::LocalPort},
+        {"port above 65535", {L"1", L"", L"h", L"65536", L""}, ids::PortNotNumeric, F::Port},
+        {"port of 20 digits",
+         {L"1", L"", L"h", std::wstring(20, L'9'), L""},
+         ids::PortNotNumeric,
+         F::Port},
         {"loop 0", {L"0", L"", L"", L"5001", L""}, ids::LoopZeroNotPermitted, F::Loop},
         {"no address", {L"1", L"", L"  ", L"5001", L""}, ids::IpAddressRequired, F::Address},
     };
