@@ -82,7 +82,7 @@ struct App {
     TagDatabaseNames database_names{databases};
     TagListState tag_lists;
     std::wstring last_export_folder; // of the last file an export wrote; empty before the first
-    SyncClock sync_clock; // timer 4
+    SyncClock sync_clock;            // timer 4
 
     // Monitoring: the loops and their connections, the points, the poll cycle's records.
     // Declared after the seat and the registry, which the connection threads use.

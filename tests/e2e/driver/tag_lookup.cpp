@@ -15,7 +15,6 @@ using ::testing::AssertionSuccess;
 
 namespace {
 
-
 std::string ascii(std::wstring_view text) {
     std::string out;
     for (wchar_t c : text)
