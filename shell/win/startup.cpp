@@ -62,27 +62,12 @@ void start_timers(App& app) {
 
 // Loads the list saved last; when the name fits none of several lists the user chooses one.
 void load_last_tag_list(App& app) {
-    DialogTagListPrompts prompts(app.instance, app.main_window);
     app.tag_lists.current_name = app.settings.last_loaded;
-    // The load fills a copy; the writer takes it whole, under its lock.
-    CurrentLogging logging = app.log_writer.current_logging();
-    TagListContext context{
-        app.registry,
-        app.seat,
-        prompts,
-        app.database_names,
-        app.log_folders,
-        app.tag_lists,
-        logging,
-        [&app](std::wstring_view name) { save_last_loaded(app.registry, app.seat, name); }};
-    if (load_current_list_by_name(context) == LoadOutcome::NotFound) {
+    if (load_list_by_current_name(app) == LoadOutcome::NotFound) {
         // No list is loaded while the user chooses one (or none): logs go to the default file.
-        logging = default_logging(app.registry, app.log_folders);
-        app.log_writer.load_logging(logging);
+        app.log_writer.load_logging(default_logging(app.registry, app.log_folders));
         run_tag_list_dialog(app, TagListMode::Load);
-        return;
     }
-    app.log_writer.load_logging(logging);
 }
 
 // Lists each process on the standard output (which a windowed process discards).

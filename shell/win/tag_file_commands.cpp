@@ -1,4 +1,5 @@
 #include "shell/win/tag_file_commands.h"
+#include "shell/win/tag_list_commands.h"
 
 #include "platform/text_file.h"
 #include "settings/settings_store.h"
@@ -40,20 +41,7 @@ std::optional<DialogExport> export_of_entry(App& app, HWND dialog, std::wstring_
 
 // The imported list becomes the current one, as a load from the Tag list dialog does.
 void load_imported_list(App& app) {
-    DialogTagListPrompts prompts(app.instance, app.main_window);
-    // The load fills a copy; the writer takes it whole, under its lock.
-    CurrentLogging logging = app.log_writer.current_logging();
-    TagListContext context{
-        app.registry,
-        app.seat,
-        prompts,
-        app.database_names,
-        app.log_folders,
-        app.tag_lists,
-        logging,
-        [&app](std::wstring_view name) { save_last_loaded(app.registry, app.seat, name); }};
-    if (load_current_list_by_name(context) != LoadOutcome::NotFound)
-        app.log_writer.load_logging(logging);
+    load_list_by_current_name(app);
     InvalidateRect(app.main_window, nullptr, TRUE);
     reset_views(app);
     UpdateWindow(app.main_window);

@@ -56,4 +56,23 @@ void offer_to_save_changed_tags(App& app) {
         run_tag_list_dialog(app, TagListMode::Save);
 }
 
+LoadOutcome load_list_by_current_name(App& app) {
+    DialogTagListPrompts prompts(app.instance, app.main_window);
+    // The load fills a copy; the writer takes it whole, under its lock.
+    CurrentLogging logging = app.log_writer.current_logging();
+    TagListContext context{
+        app.registry,
+        app.seat,
+        prompts,
+        app.database_names,
+        app.log_folders,
+        app.tag_lists,
+        logging,
+        [&app](std::wstring_view name) { save_last_loaded(app.registry, app.seat, name); }};
+    const LoadOutcome outcome = load_current_list_by_name(context);
+    if (outcome != LoadOutcome::NotFound)
+        app.log_writer.load_logging(logging);
+    return outcome;
+}
+
 } // namespace brixtel::win

@@ -13,4 +13,8 @@ bool run_tag_list_dialog(App& app, TagListMode mode);
 // Closing: unsaved tag list changes are offered for saving once.
 void offer_to_save_changed_tags(App& app);
 
+// Loads the list named by the current list name (or the only saved list), with the count-down
+// prompts over the main window; a list found hands its logging options to the log writer.
+LoadOutcome load_list_by_current_name(App& app);
+
 } // namespace brixtel::win
