@@ -8,6 +8,7 @@
 #include "tests/e2e/driver/logging.h"
 #include "tests/e2e/driver/registry.h"
 #include "tests/e2e/driver/settings_seed.h"
+#include "tests/e2e/driver/tag_lists.h"
 #include "tests/e2e/driver/tag_lookup.h"
 #include "tests/e2e/driver/wait.h"
 #include "tests/e2e/driver/window_query.h"
@@ -44,30 +45,6 @@ constexpr wchar_t kCommaOnly[] =
     L"before Brixtel will proceed.";
 
 using Row = std::vector<std::wstring>;
-
-std::wstring as_shown(std::wstring_view text) {
-    std::wstring lines;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n'))
-            lines += text[i];
-    return lines;
-}
-
-// Control characters spelt out, so a failure shows where two texts part.
-std::string escaped(std::wstring_view text) {
-    std::string out;
-    for (wchar_t c : text) {
-        if (c == L'\n')
-            out += "\\n";
-        else if (c == L'\r')
-            out += "\\r";
-        else if (c < 0x20 || c > 0x7E)
-            out += "\\x{" + std::to_string(static_cast<unsigned>(c)) + "}";
-        else
-            out += static_cast<char>(c);
-    }
-    return out;
-}
 
 std::wstring block_text(int loop, int pcu, int module, int block) {
     return L"Module " + std::to_wstring(loop) + L"," + std::to_wstring(pcu) + L"," +
