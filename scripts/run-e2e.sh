@@ -7,9 +7,11 @@
 # Environment: BRIXTEL_E2E_TIMEOUT (seconds for the suite, default 1200),
 # BRIXTEL_E2E_TIME_SCALE (stretches the suite's own waits on slow machines, default 1),
 # BRIXTEL_E2E_KEEP=1 keeps the run folder (prefix, logs) for a post-mortem.
+# BRIXTEL_E2E_FONTS names a folder of font files copied into the prefix's Fonts folder.
 # BRIXTEL_E2E_SMALL_DRIVE=0 leaves out the small drive S: (a 64 KiB tmpfs) that is otherwise
 # mounted when allowed, for the full-disk test of the log.
-# Screenshots of failed tests land in <build dir>/e2e-artifacts.
+# Screenshots of failed tests land in <build dir>/e2e-artifacts, the user guide's pictures in
+# <build dir>/e2e-artifacts/guide.
 set -u
 
 if [ $# -lt 1 ] || [ ! -d "$1" ]; then
@@ -95,6 +97,11 @@ fi
 # The test display has no window manager: managed windows make the X11 driver wait for one
 # whenever a dialog closes (about 2 s each), so the suite's windows are left unmanaged.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
+# Extra fonts for the prefix (BRIXTEL_E2E_FONTS: a folder of .ttf and .fon files), for instance
+# Marlett, which draws the caption buttons, where Wine's own fonts are not installed.
+if [ -n "${BRIXTEL_E2E_FONTS:-}" ] && [ -d "$BRIXTEL_E2E_FONTS" ]; then
+    cp "$BRIXTEL_E2E_FONTS"/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 echo "run-e2e: display $DISPLAY, prefix ready in $(($(date +%s) - started)) s"
 
 # A 64 KiB file system as drive S:, for the full-disk test of the log; only where this user may
@@ -127,10 +134,10 @@ status=${PIPESTATUS[0]}
 if [ "$status" = 124 ]; then
     echo "run-e2e: the suite did not finish within ${BRIXTEL_E2E_TIMEOUT:-1200} s" >&2
 fi
-for picture in "$artifacts"/*.bmp; do
-    [ -f "$picture" ] || continue
+# The user guide's pictures sit in a folder of their own (guide/).
+while IFS= read -r -d '' picture; do
     timeout 60 convert "$picture" "${picture%.bmp}.png" 2>/dev/null && rm -f "$picture"
     echo "run-e2e: screenshot ${picture%.bmp}.png"
-done
+done < <(find "$artifacts" -name '*.bmp' -type f -print0 | sort -z)
 echo "run-e2e: finished in $(($(date +%s) - started)) s with status $status"
 exit "$status"
