@@ -28,6 +28,20 @@ std::wstring failure_id(RegistryRoot root, std::wstring_view path) {
     return id;
 }
 
+// Where a 64-bit system keeps the 32-bit programs' HKEY_LOCAL_MACHINE\Software.
+std::wstring in_view(RegistryRoot root, std::wstring_view path, RegistryView view) {
+    std::wstring mapped(path);
+    if (view != RegistryView::Bits32 || root != RegistryRoot::LocalMachine)
+        return mapped;
+    const std::vector<std::wstring> parts = split_path(path);
+    if (parts.empty() || upper_case(parts[0]) != L"SOFTWARE")
+        return mapped;
+    mapped = parts[0] + L"\\WOW6432Node";
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        mapped += L"\\" + parts[i];
+    return mapped;
+}
+
 } // namespace
 
 struct MemoryRegistry::Node {
@@ -158,6 +172,12 @@ std::unique_ptr<RegistryKey> MemoryRegistry::open(RegistryRoot root, std::wstrin
         return nullptr;
     return std::make_unique<MemoryKey>(std::move(node), access, failing_values_,
                                        failure_id(root, path));
+}
+
+std::unique_ptr<RegistryKey> MemoryRegistry::open_in_view(RegistryRoot root, std::wstring_view path,
+                                                          RegistryAccess access,
+                                                          RegistryView view) {
+    return open(root, in_view(root, path, view), access);
 }
 
 Registry::Created MemoryRegistry::create(RegistryRoot root, std::wstring_view path,

@@ -1,7 +1,9 @@
 #pragma once
 // A registry held in memory, for tests: key and value names compare without regard to case,
 // enumeration follows creation order, and chosen keys or values can be made to fail so that
-// the program's failure messages can be exercised.
+// the program's failure messages can be exercised. It plays a 64-bit process: the native view
+// is the 64-bit one, and the 32-bit view of HKEY_LOCAL_MACHINE\Software\X is
+// Software\WOW6432Node\X, where Windows keeps it (seed that path to fill the 32-bit view).
 #include "platform/registry.h"
 
 #include <map>
@@ -23,6 +25,8 @@ class MemoryRegistry : public Registry {
 
     std::unique_ptr<RegistryKey> open(RegistryRoot root, std::wstring_view path,
                                       RegistryAccess access) override;
+    std::unique_ptr<RegistryKey> open_in_view(RegistryRoot root, std::wstring_view path,
+                                              RegistryAccess access, RegistryView view) override;
     Created create(RegistryRoot root, std::wstring_view path, RegistryAccess access) override;
 
     // Failure injection. A failing key cannot be opened or created (with write_only, only

@@ -14,6 +14,11 @@ namespace brixtel {
 
 enum class RegistryRoot { CurrentUser, LocalMachine };
 
+// A 64-bit system keeps two registries of installed software under HKEY_LOCAL_MACHINE: the
+// 64-bit programs' and the 32-bit programs' (where a 32-bit installer writes unless it asks for
+// the other). Native is the one the process sees by itself.
+enum class RegistryView { Native, Bits64, Bits32 };
+
 // Read: KEY_READ. Write: KEY_WRITE alone (the loop-entry writes). ReadWrite: both.
 enum class RegistryAccess { Read, Write, ReadWrite };
 
@@ -55,6 +60,9 @@ class Registry {
     // Null when the key does not exist or cannot be opened with that access.
     virtual std::unique_ptr<RegistryKey> open(RegistryRoot root, std::wstring_view path,
                                               RegistryAccess access) = 0;
+    // The same in a chosen view; on a 32-bit system both views are the one registry.
+    virtual std::unique_ptr<RegistryKey> open_in_view(RegistryRoot root, std::wstring_view path,
+                                                      RegistryAccess access, RegistryView view) = 0;
     // Creates the key (and missing parents) non-volatile with the class "REG_SZ", or opens it.
     virtual Created create(RegistryRoot root, std::wstring_view path, RegistryAccess access) = 0;
 };

@@ -128,6 +128,12 @@ export BRIXTEL_E2E_DATABASES="Z:${run_dir//\//\\}\\databases"
 
 # Programs under test are given as Windows paths through the Z: drive.
 export BRIXTEL_EXE="Z:${program//\//\\}"
+# The installer, when the `installer` target has been built (the newest if several versions).
+unset BRIXTEL_INSTALLER
+installer=$(ls -t "$build_dir"/installer/Brixtel-Setup-*.exe 2>/dev/null | head -n1)
+if [ -n "$installer" ]; then
+    export BRIXTEL_INSTALLER="Z:${installer//\//\\}"
+fi
 export BRIXTEL_E2E_ARTIFACTS="Z:${artifacts//\//\\}"
 timeout -k 15 "${BRIXTEL_E2E_TIMEOUT:-1200}" wine "$suite" "$@" 2>&1 | tr -d '\r'
 status=${PIPESTATUS[0]}

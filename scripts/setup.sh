@@ -9,6 +9,7 @@ packages=(
     wine wine64
     xvfb xauth x11-utils x11-apps imagemagick xdotool
     shapelib libshp-dev libbenchmark-dev python3
+    nsis
 )
 
 missing=()

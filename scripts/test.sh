@@ -83,7 +83,9 @@ thread_sanitizer_tests() {
 end_to_end_tests() {
     local log="build/logs/e2e.log"
     echo "== end-to-end tests (Wine)"
-    if cmake --preset windows >/dev/null && cmake --build --preset windows -j2; then
+    # The installer too, so that its test runs.
+    if cmake --preset windows >/dev/null && cmake --build --preset windows -j2 &&
+        cmake --build --preset windows -j2 --target installer; then
         bash scripts/run-e2e.sh "$top/build/windows" 2>&1 | tee "$log"
         [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
         count_gtest "$log"

@@ -17,12 +17,24 @@ bool key_exists(Registry& registry, RegistryRoot root, std::wstring_view path) {
     return registry.open(root, path, RegistryAccess::Read) != nullptr;
 }
 
+// Our installer writes the machine-wide folder into the 64-bit programs' registry; a 32-bit
+// installer (or an older one) leaves it in the 32-bit programs' one, which a 64-bit program
+// does not see by itself. Either will do; the 64-bit one wins.
+std::optional<std::wstring> machine_install_dir(Registry& registry) {
+    for (const RegistryView view : {RegistryView::Bits64, RegistryView::Bits32}) {
+        auto machine = registry.open_in_view(RegistryRoot::LocalMachine, keys::Maker,
+                                             RegistryAccess::Read, view);
+        if (!machine)
+            continue;
+        if (auto folder = query_text(*machine, values::InstallDir))
+            return folder;
+    }
+    return std::nullopt;
+}
+
 // The installation folder is the one setting that moves even without machine-wide settings.
 void copy_install_dir(Registry& registry) {
-    auto machine = registry.open(RegistryRoot::LocalMachine, keys::Maker, RegistryAccess::Read);
-    if (!machine)
-        return;
-    const auto folder = query_text(*machine, values::InstallDir);
+    const auto folder = machine_install_dir(registry);
     if (!folder)
         return;
     auto user = registry.create(RegistryRoot::CurrentUser, keys::Maker, RegistryAccess::ReadWrite);

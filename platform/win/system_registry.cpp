@@ -26,6 +26,18 @@ REGSAM access_mask(RegistryAccess access) {
     return KEY_READ | KEY_WRITE;
 }
 
+REGSAM view_mask(RegistryView view) {
+    switch (view) {
+    case RegistryView::Native:
+        break;
+    case RegistryView::Bits64:
+        return KEY_WOW64_64KEY;
+    case RegistryView::Bits32:
+        return KEY_WOW64_32KEY;
+    }
+    return 0;
+}
+
 class SystemKey : public RegistryKey {
   public:
     explicit SystemKey(HKEY key) : key_(key) {}
@@ -100,10 +112,16 @@ class SystemKey : public RegistryKey {
 
 std::unique_ptr<RegistryKey> SystemRegistry::open(RegistryRoot root, std::wstring_view path,
                                                   RegistryAccess access) {
+    return open_in_view(root, path, access, RegistryView::Native);
+}
+
+std::unique_ptr<RegistryKey> SystemRegistry::open_in_view(RegistryRoot root, std::wstring_view path,
+                                                          RegistryAccess access,
+                                                          RegistryView view) {
     const std::wstring subkey(path);
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root_handle(root), subkey.c_str(), 0, access_mask(access), &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(root_handle(root), subkey.c_str(), 0, access_mask(access) | view_mask(view),
+                      &key) != ERROR_SUCCESS)
         return nullptr;
     return std::make_unique<SystemKey>(key);
 }

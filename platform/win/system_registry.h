@@ -8,6 +8,8 @@ class SystemRegistry : public Registry {
   public:
     std::unique_ptr<RegistryKey> open(RegistryRoot root, std::wstring_view path,
                                       RegistryAccess access) override;
+    std::unique_ptr<RegistryKey> open_in_view(RegistryRoot root, std::wstring_view path,
+                                              RegistryAccess access, RegistryView view) override;
     Created create(RegistryRoot root, std::wstring_view path, RegistryAccess access) override;
 };
 

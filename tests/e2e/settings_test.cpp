@@ -271,6 +271,18 @@ TEST_F(SettingsTest, UserSettingsAreKeptAndNothingIsMoved) {
     EXPECT_FALSE(read_string(HKEY_CURRENT_USER, kMakerKey, L"InstallDir"));
 }
 
+// A 32-bit installer writes the folder where a 64-bit program does not look by itself.
+TEST_F(SettingsTest, TheInstallationFolderIsFoundInThe32BitProgramsRegistryToo) {
+    ASSERT_TRUE(write_string(HKEY_LOCAL_MACHINE, kMakerKey, L"InstallDir",
+                             L"C:\\Program Files (x86)\\Q", KEY_WOW64_32KEY));
+    ASSERT_FALSE(read_string(HKEY_LOCAL_MACHINE, kMakerKey, L"InstallDir"))
+        << "this system keeps one registry for 32-bit and 64-bit programs";
+    ASSERT_TRUE(brixtel.launch());
+    ASSERT_TRUE(wait_for_first_start_layout());
+    EXPECT_EQ(read_string(HKEY_CURRENT_USER, kMakerKey, L"InstallDir"),
+              L"C:\\Program Files (x86)\\Q");
+}
+
 TEST_F(SettingsTest, OnlyTheInstallationFolderMovesWithoutMachineWideSettings) {
     ASSERT_TRUE(write_string(HKEY_LOCAL_MACHINE, kMakerKey, L"InstallDir", L"D:\\Q"));
     ASSERT_TRUE(brixtel.launch());

@@ -48,8 +48,11 @@ void BrixtelTest::SetUp() {
     // no initialisation file to seed from.
     ASSERT_TRUE(delete_key_tree(HKEY_CURRENT_USER, kMakerKey))
         << "cannot delete HKEY_CURRENT_USER\\Software\\Quorrel";
-    ASSERT_TRUE(delete_key_tree(HKEY_LOCAL_MACHINE, kMakerKey))
-        << "cannot delete HKEY_LOCAL_MACHINE\\Software\\Quorrel";
+    // The program reads the machine-wide key in both programs' registries of a 64-bit system.
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+        ASSERT_TRUE(delete_key_tree(HKEY_LOCAL_MACHINE, kMakerKey, view))
+            << "cannot delete HKEY_LOCAL_MACHINE\\Software\\Quorrel ("
+            << (view == KEY_WOW64_64KEY ? "64" : "32") << "-bit view)";
     const std::wstring ini = initialisation_file();
     ASSERT_TRUE(DeleteFileW(ini.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND)
         << "cannot delete " << narrow(ini);

@@ -23,10 +23,10 @@ std::optional<std::vector<uint8_t>> read_raw(HKEY root, const std::wstring& path
 }
 
 bool write_raw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
-               const void* data, DWORD size) {
+               const void* data, DWORD size, REGSAM view = 0) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
         return false;
     const LONG result =
         RegSetValueExW(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
@@ -36,19 +36,29 @@ bool write_raw(HKEY root, const std::wstring& path, const std::wstring& name, DW
 
 } // namespace
 
-bool key_exists(HKEY root, const std::wstring& path) {
+bool key_exists(HKEY root, const std::wstring& path, REGSAM view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
 }
 
-bool delete_key_tree(HKEY root, const std::wstring& path) {
-    const LONG result = RegDeleteTreeW(root, path.c_str());
-    if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)
-        RegDeleteKeyW(root, path.c_str()); // RegDeleteTreeW may leave the key itself
-    return !key_exists(root, path);
+bool delete_key_tree(HKEY root, const std::wstring& path, REGSAM view) {
+    // The tree is deleted below its parent opened in the view, which RegDeleteTreeW cannot
+    // be told by itself.
+    const size_t slash = path.find_last_of(L'\\');
+    const std::wstring parent_path = slash == std::wstring::npos ? L"" : path.substr(0, slash);
+    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    HKEY parent = nullptr;
+    if (RegOpenKeyExW(root, parent_path.c_str(), 0, KEY_ALL_ACCESS | view, &parent) ==
+        ERROR_SUCCESS) {
+        const LONG result = RegDeleteTreeW(parent, name.c_str());
+        if (result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND)
+            RegDeleteKeyExW(parent, name.c_str(), view, 0); // the tree call may leave the key
+        RegCloseKey(parent);
+    }
+    return !key_exists(root, path, view);
 }
 
 std::optional<DWORD> read_dword(HKEY root, const std::wstring& path, const std::wstring& name) {
@@ -82,9 +92,9 @@ bool write_dword(HKEY root, const std::wstring& path, const std::wstring& name, 
 }
 
 bool write_string(HKEY root, const std::wstring& path, const std::wstring& name,
-                  const std::wstring& value) {
+                  const std::wstring& value, REGSAM view) {
     return write_raw(root, path, name, REG_SZ, value.c_str(),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), view);
 }
 
 bool write_binary(HKEY root, const std::wstring& path, const std::wstring& name,

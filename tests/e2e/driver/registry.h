@@ -16,9 +16,12 @@ namespace brixtel::e2e {
 inline constexpr wchar_t kMakerKey[] = L"Software\\Quorrel";
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Quorrel\\Halvo Brixtel";
 
+// `view` picks the 64-bit or 32-bit programs' registry (KEY_WOW64_64KEY, KEY_WOW64_32KEY);
+// 0 is the suite's own, the 64-bit one.
+
 // True when the key is gone afterwards (also when it never existed).
-bool delete_key_tree(HKEY root, const std::wstring& path);
-bool key_exists(HKEY root, const std::wstring& path);
+bool delete_key_tree(HKEY root, const std::wstring& path, REGSAM view = 0);
+bool key_exists(HKEY root, const std::wstring& path, REGSAM view = 0);
 
 std::optional<DWORD> read_dword(HKEY root, const std::wstring& path, const std::wstring& name);
 std::optional<std::wstring> read_string(HKEY root, const std::wstring& path,
@@ -29,7 +32,7 @@ std::optional<std::vector<uint8_t>> read_binary(HKEY root, const std::wstring& p
 // Writers create the key when needed.
 bool write_dword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
 bool write_string(HKEY root, const std::wstring& path, const std::wstring& name,
-                  const std::wstring& value);
+                  const std::wstring& value, REGSAM view = 0);
 bool write_binary(HKEY root, const std::wstring& path, const std::wstring& name,
                   const std::vector<uint8_t>& value);
 

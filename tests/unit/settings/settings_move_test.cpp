@@ -139,6 +139,46 @@ TEST_F(SettingsMoveTest, WithoutMachineWideSettingsOnlyTheInstallationFolderMove
     EXPECT_FALSE(registry.key_exists(kUser, keys::Settings));
 }
 
+// The 32-bit programs' view of HKEY_LOCAL_MACHINE\Software, as the in-memory registry keeps it.
+constexpr wchar_t kMaker32[] = L"Software\\WOW6432Node\\Quorrel";
+
+TEST_F(SettingsMoveTest, TheInstallationFolderIsFoundInEitherViewThe64BitOneFirst) {
+    struct ViewCase {
+        const char* name;
+        std::optional<std::wstring> bits64; // the value in the 64-bit view
+        bool key64;                         // the 64-bit key exists without the value
+        std::optional<std::wstring> bits32;
+        std::optional<std::wstring> moved;
+    };
+    const ViewCase cases[] = {
+        {"64-bit view only", L"C:\\Program Files\\Brixtel", false, std::nullopt,
+         L"C:\\Program Files\\Brixtel"},
+        {"32-bit view only", std::nullopt, false, L"C:\\Program Files (x86)\\Brixtel",
+         L"C:\\Program Files (x86)\\Brixtel"},
+        {"both views", L"C:\\New", false, L"C:\\Old", L"C:\\New"},
+        {"64-bit key without the value", std::nullopt, true, L"C:\\Old", L"C:\\Old"},
+        {"neither", std::nullopt, true, std::nullopt, std::nullopt},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        MemoryRegistry machine;
+        if (test.bits64)
+            machine.put(kMachine, keys::Maker, values::InstallDir,
+                        {RegistryTypeText, text_value_bytes(*test.bits64)});
+        else if (test.key64)
+            machine.put(kMachine, keys::Maker, L"Other", {RegistryTypeNumber, {1, 0, 0, 0}});
+        if (test.bits32)
+            machine.put(kMachine, kMaker32, values::InstallDir,
+                        {RegistryTypeText, text_value_bytes(*test.bits32)});
+        testing::FakeSeat boxes;
+        move_machine_settings(machine, boxes, system);
+        const auto value = machine.value(kUser, keys::Maker, values::InstallDir);
+        EXPECT_EQ(value ? std::optional(text_of_value_bytes(value->data)) : std::nullopt,
+                  test.moved);
+        EXPECT_TRUE(boxes.boxes.empty());
+    }
+}
+
 TEST_F(SettingsMoveTest, WithoutATemporaryFolderTheWindowsTempFolderIsMadeAndCleared) {
     seed_machine_settings();
     system.temp.reset();
