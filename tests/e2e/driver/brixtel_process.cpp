@@ -111,8 +111,18 @@ AssertionResult BrixtelProcess::start(std::wstring_view arguments, std::wstring 
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     // Detached, as when started from the desktop: what a windowed program prints goes nowhere.
-    if (!CreateProcessW(executable.c_str(), command_line.data(), nullptr, nullptr, FALSE,
-                        DETACHED_PROCESS, nullptr, folder.c_str(), &startup, &info))
+    // On a heavily loaded machine Wine's process creation now and then gives up with an internal
+    // error before the program runs a single instruction; a user would simply start it again.
+    const auto create = [&] {
+        return CreateProcessW(executable.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+                              DETACHED_PROCESS, nullptr, folder.c_str(), &startup, &info);
+    };
+    bool created = create();
+    for (int retry = 0; !created && GetLastError() == ERROR_INTERNAL_ERROR && retry < 3; ++retry) {
+        Sleep(200);
+        created = create();
+    }
+    if (!created)
         return AssertionFailure() << "CreateProcessW " << in_quotes(command_line)
                                   << " failed, error " << GetLastError();
     CloseHandle(info.hThread);
