@@ -140,7 +140,8 @@ void PollCycle::answer_arrived(const wchar_t* text) {
         return;
     const std::wstring_view answer(text);
     const Stamp stamp = take_stamp(clock_);
-    if (apply_status_answer(answer))
+    const AnswerReading reading(answer);
+    if (apply_status_answer(answer, reading))
         return;
 
     state_.answers_this_cycle = true;
@@ -158,9 +159,9 @@ void PollCycle::answer_arrived(const wchar_t* text) {
     const std::size_t listed = points_.listed_count();
 
     bool updated_listed = false;
-    if (const auto id = identify_read_answer(answer)) {
+    if (const auto id = reading.read_id()) {
         updated_listed = id->cancel ? apply_cancel(rows, stamp)
-                                    : apply_read(answer, id->request_id, rows, stamp);
+                                    : apply_read(reading, id->request_id, rows, stamp);
     }
     if (on && !debug && updated_listed) {
         partners_.view.refresh_export_row();
@@ -174,8 +175,8 @@ void PollCycle::answer_arrived(const wchar_t* text) {
     }
 }
 
-bool PollCycle::apply_status_answer(std::wstring_view answer) {
-    switch (classify_answer(answer)) {
+bool PollCycle::apply_status_answer(std::wstring_view answer, const AnswerReading& reading) {
+    switch (reading.kind()) {
     case AnswerKind::Connstat: {
         const auto status = parse_connstat_answer(answer);
         if (!status)
@@ -229,12 +230,12 @@ bool PollCycle::apply_cancel(PollSnapshot* rows, const Stamp& stamp) {
     return !listed.empty();
 }
 
-bool PollCycle::apply_read(std::wstring_view answer, std::uint32_t request_id, PollSnapshot* rows,
-                           const Stamp& stamp) {
+bool PollCycle::apply_read(const AnswerReading& reading, std::uint32_t request_id,
+                           PollSnapshot* rows, const Stamp& stamp) {
     MonitoredPoint* asked = points_.find_by_request_id(request_id);
     if (!asked)
         return false;
-    const auto value = answer_value(answer);
+    const auto value = reading.value();
     bool updated_listed = !asked->dde_only;
     apply_to_point(*asked, value, rows, stamp);
     // Every other point with the same address gets the same answer.

@@ -182,10 +182,10 @@ class PollCycle {
     bool close_row(PollSnapshot& row, std::size_t row_number, MonitoredPoint& point);
     void finish_cycle_rows(PollSnapshot* current, bool missing);
 
-    bool apply_status_answer(std::wstring_view answer);
+    bool apply_status_answer(std::wstring_view answer, const AnswerReading& reading);
     void show_received(std::wstring_view answer, const Stamp& stamp);
     bool apply_cancel(PollSnapshot* current, const Stamp& stamp);
-    bool apply_read(std::wstring_view answer, std::uint32_t request_id, PollSnapshot* current,
+    bool apply_read(const AnswerReading& reading, std::uint32_t request_id, PollSnapshot* current,
                     const Stamp& stamp);
     void apply_to_point(MonitoredPoint& point, const std::optional<AnswerValue>& value,
                         PollSnapshot* current, const Stamp& stamp);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 
 #include "core/monitored_point.h"
 #include "core/text_scan.h"
@@ -112,16 +113,48 @@ std::wstring error_value(std::wstring_view answer, std::size_t error_at) {
     return std::wstring(answer);
 }
 
-// An error code when the answer reports a failure instead of a value.
-std::optional<std::wstring> error_code(std::wstring_view answer) {
-    if (const std::size_t error_at = answer.find(L"ERROR"); error_at != npos)
-        return error_value(answer, error_at);
-    if (!contains(answer, L"INFO") && !contains(answer, L"IP_BLOCKED") &&
-        !contains(answer, L"USER_BLOCKED"))
-        return std::nullopt;
-    if (auto code = first_phrase(answer, kNoticePhrases))
-        return *code;
-    return std::wstring(answer);
+// The words an answer is judged by, in the order of AnswerReading::Word.
+constexpr std::array<std::wstring_view, AnswerReading::WordCount> kWords{
+    L"connstat", L"feature username", L"0 cancel",     L"OK STRING", L"REAL", L"INT", L"ERROR",
+    L"INFO",     L"IP_BLOCKED",       L"USER_BLOCKED",
+};
+
+// Where in each word the scan looks for it: a character that the echoed request line (hex
+// digits, "read output", decimal numbers) never holds, so that a typical answer stops the scan
+// only at the words it really has.
+constexpr std::array<std::size_t, AnswerReading::WordCount> kAnchors{
+    0, // connstat
+    0, // feature username
+    2, // 0 cancel: the 'c'
+    1, // OK STRING: the 'K'
+    0, // REAL
+    1, // INT: the 'N'
+    1, // ERROR: the first 'R' (an 'E' can be a hex digit)
+    1, // INFO: the 'N'
+    2, // IP_BLOCKED: the '_'
+    4, // USER_BLOCKED: the '_'
+};
+
+// For each character below 128, the words anchored on it (bit w: word w).
+constexpr std::array<std::uint16_t, 128> kWordAnchors = [] {
+    std::array<std::uint16_t, 128> anchors{};
+    for (unsigned w = 0; w < kWords.size(); ++w) {
+        const auto c = static_cast<std::size_t>(kWords[w][kAnchors[w]]);
+        anchors[c] = static_cast<std::uint16_t>(anchors[c] | (1u << w));
+    }
+    return anchors;
+}();
+
+// Answers come at thousands a second: one pass over the text with a table of anchor characters
+// costs far less than a library search for each word.
+bool word_at(std::wstring_view text, std::size_t at, std::wstring_view word) {
+    if (word.size() > text.size() - at)
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (text[at + i] != word[i])
+            return false;
+    }
+    return true;
 }
 
 // The third line, or nothing when the answer has fewer than two line feeds.
@@ -136,12 +169,82 @@ std::optional<std::wstring_view> third_line(std::wstring_view answer) {
 
 } // namespace
 
-AnswerKind classify_answer(std::wstring_view answer) {
-    if (contains(answer, L"connstat"))
+AnswerReading::AnswerReading(std::wstring_view answer) : answer_(answer) {
+    first_.fill(npos);
+    constexpr unsigned kAllWords = (1u << WordCount) - 1;
+    unsigned pending = kAllWords;
+    const wchar_t* const text = answer.data();
+    const std::size_t size = answer.size();
+    // Every occurrence of a word has its anchor at the same offset, so the first anchor that
+    // completes the word marks the word's first occurrence.
+    for (std::size_t i = 0; i < size && pending != 0; ++i) {
+        const auto c = static_cast<std::uint32_t>(text[i]);
+        if (c >= kWordAnchors.size() || kWordAnchors[c] == 0)
+            continue;
+        for (unsigned hits = kWordAnchors[c] & pending; hits != 0; hits &= hits - 1) {
+            const auto w = static_cast<unsigned>(std::countr_zero(hits));
+            if (i >= kAnchors[w] && word_at(answer, i - kAnchors[w], kWords[w])) {
+                first_[w] = i - kAnchors[w];
+                pending &= ~(1u << w);
+            }
+        }
+    }
+}
+
+AnswerKind AnswerReading::kind() const {
+    if (has(Connstat))
         return AnswerKind::Connstat;
-    if (contains(answer, L"feature username"))
+    if (has(FeatureUsername))
         return AnswerKind::FeatureUsername;
     return AnswerKind::Read;
+}
+
+std::optional<ReadAnswerId> AnswerReading::read_id() const {
+    const std::size_t comma = answer_.find(L',');
+    if (comma == npos)
+        return std::nullopt;
+    std::size_t next = 0;
+    const auto id_text = field_until(answer_, comma + 1, L' ', next);
+    if (!id_text)
+        return std::nullopt;
+    return ReadAnswerId{text::hex_to_uint32(*id_text).value_or(0), has(Cancel)};
+}
+
+std::uint16_t AnswerReading::value_type() const {
+    if (has(OkString))
+        return value_type::kString;
+    if (has(Real) || has(Int))
+        return value_type::kNumber;
+    return value_type::kOther;
+}
+
+// An error code when the answer reports a failure instead of a value.
+std::optional<std::wstring> AnswerReading::error_code() const {
+    if (has(Error))
+        return error_value(answer_, first_[Error]);
+    if (!has(Info) && !has(IpBlocked) && !has(UserBlocked))
+        return std::nullopt;
+    if (auto code = first_phrase(answer_, kNoticePhrases))
+        return *code;
+    return std::wstring(answer_);
+}
+
+std::optional<AnswerValue> AnswerReading::value() const {
+    const std::uint16_t type = value_type();
+    if (type != value_type::kString) {
+        if (auto code = error_code())
+            return AnswerValue{std::move(*code), std::nullopt};
+    }
+    auto line = third_line(answer_);
+    if (!line)
+        return std::nullopt;
+    if (type != value_type::kString)
+        line = line->substr(0, line->find(L' '));
+    return AnswerValue{std::wstring(*line), type};
+}
+
+AnswerKind classify_answer(std::wstring_view answer) {
+    return AnswerReading(answer).kind();
 }
 
 std::optional<ConnstatAnswer> parse_connstat_answer(std::wstring_view answer) {
@@ -168,36 +271,15 @@ std::optional<std::uint32_t> reply_window_of(std::wstring_view answer) {
 }
 
 std::optional<ReadAnswerId> identify_read_answer(std::wstring_view answer) {
-    const std::size_t comma = answer.find(L',');
-    if (comma == npos)
-        return std::nullopt;
-    std::size_t next = 0;
-    const auto id_text = field_until(answer, comma + 1, L' ', next);
-    if (!id_text)
-        return std::nullopt;
-    return ReadAnswerId{text::hex_to_uint32(*id_text).value_or(0), contains(answer, L"0 cancel")};
+    return AnswerReading(answer).read_id();
 }
 
 std::uint16_t answer_value_type(std::wstring_view answer) {
-    if (contains(answer, L"OK STRING"))
-        return value_type::kString;
-    if (contains(answer, L"REAL") || contains(answer, L"INT"))
-        return value_type::kNumber;
-    return value_type::kOther;
+    return AnswerReading(answer).value_type();
 }
 
 std::optional<AnswerValue> answer_value(std::wstring_view answer) {
-    const std::uint16_t type = answer_value_type(answer);
-    if (type != value_type::kString) {
-        if (auto code = error_code(answer))
-            return AnswerValue{std::move(*code), std::nullopt};
-    }
-    auto line = third_line(answer);
-    if (!line)
-        return std::nullopt;
-    if (type != value_type::kString)
-        line = line->substr(0, line->find(L' '));
-    return AnswerValue{std::wstring(*line), type};
+    return AnswerReading(answer).value();
 }
 
 } // namespace brixtel

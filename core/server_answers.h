@@ -2,6 +2,8 @@
 // Reading the server's answers. An answer repeats the request line, then carries a status
 // line and, for a read, a value line; lines end with a single line feed. Every function
 // here accepts any text whatever and never reads outside it.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -56,5 +58,41 @@ struct AnswerValue {
 // The error code or value an answer gives a point; nothing when the answer has no value
 // line, in which case the point's value and type stay as they were.
 std::optional<AnswerValue> answer_value(std::wstring_view answer);
+
+// One answer read once: the words it is judged by are found in a single pass over its text,
+// and kind(), read_id() and value() then give what classify_answer, identify_read_answer and
+// answer_value give (those three are made of it). For the main thread, which asks all three
+// of every answer. The text must outlive the reading.
+class AnswerReading {
+  public:
+    explicit AnswerReading(std::wstring_view answer);
+
+    AnswerKind kind() const;
+    std::optional<ReadAnswerId> read_id() const;
+    std::uint16_t value_type() const;
+    std::optional<AnswerValue> value() const;
+
+    // The words, in the order of the marks.
+    enum Word : unsigned {
+        Connstat,
+        FeatureUsername,
+        Cancel,
+        OkString,
+        Real,
+        Int,
+        Error,
+        Info,
+        IpBlocked,
+        UserBlocked,
+        WordCount
+    };
+
+  private:
+    bool has(Word word) const { return first_[word] != std::wstring_view::npos; }
+    std::optional<std::wstring> error_code() const;
+
+    std::wstring_view answer_;
+    std::array<std::size_t, WordCount> first_; // where each word first occurs, or npos
+};
 
 } // namespace brixtel

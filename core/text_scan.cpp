@@ -1,6 +1,7 @@
 #include "core/text_scan.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace brixtel::text {
@@ -15,14 +16,22 @@ bool is_digit(wchar_t c) {
     return c >= L'0' && c <= L'9';
 }
 
+// Every answer's first two fields are hex: a table, not three ranges, per digit.
+constexpr std::array<std::int8_t, 128> kHexDigits = [] {
+    std::array<std::int8_t, 128> digits{};
+    digits.fill(-1);
+    for (int d = 0; d < 10; ++d)
+        digits[static_cast<std::size_t>('0' + d)] = static_cast<std::int8_t>(d);
+    for (int d = 0; d < 6; ++d) {
+        digits[static_cast<std::size_t>('A' + d)] = static_cast<std::int8_t>(10 + d);
+        digits[static_cast<std::size_t>('a' + d)] = static_cast<std::int8_t>(10 + d);
+    }
+    return digits;
+}();
+
 int hex_digit(wchar_t c) {
-    if (is_digit(c))
-        return c - L'0';
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    return -1;
+    const auto code = static_cast<std::uint32_t>(c);
+    return code < kHexDigits.size() ? kHexDigits[code] : -1;
 }
 
 } // namespace
@@ -63,16 +72,17 @@ std::int32_t to_int32(std::wstring_view text) {
 }
 
 std::optional<std::uint32_t> hex_to_uint32(std::wstring_view text) {
-    std::uint64_t value = 0;
+    std::uint32_t value = 0;
     std::size_t i = 0;
-    for (; i < text.size() && hex_digit(text[i]) >= 0; ++i) {
-        value = value * 16 + static_cast<std::uint64_t>(hex_digit(text[i]));
-        if (value > std::numeric_limits<std::uint32_t>::max())
+    for (int digit = 0; i < text.size() && (digit = hex_digit(text[i])) >= 0; ++i) {
+        // One more digit takes a value above this past 32 bits.
+        if (value > std::numeric_limits<std::uint32_t>::max() >> 4)
             return std::nullopt;
+        value = value << 4 | static_cast<std::uint32_t>(digit);
     }
     if (i == 0)
         return std::nullopt;
-    return static_cast<std::uint32_t>(value);
+    return value;
 }
 
 } // namespace brixtel::text

@@ -1,5 +1,6 @@
 #include "tests/bench/bench_session.h"
 
+#include "tests/e2e/driver/dialog.h"
 #include "tests/e2e/driver/registry.h"
 #include "tests/e2e/driver/settings_seed.h"
 #include "tests/e2e/driver/wait.h"
@@ -123,9 +124,18 @@ AssertionResult stop_monitoring(e2e::BrixtelProcess& brixtel, const BenchOptions
 }
 
 int close_and_finish(e2e::BrixtelProcess& brixtel) {
-    if (auto closed = brixtel.close(); !closed) {
+    if (!brixtel.post(WM_CLOSE)) {
         brixtel.kill();
-        return fail(closed.message());
+        return fail("cannot post WM_CLOSE");
+    }
+    // Logging started through the Log Data dialog is not the tag list's stored logging, so
+    // closing asks whether to save it; the run leaves the stored settings as they were.
+    HWND box = nullptr;
+    if (brixtel.wait_for_window(L"Tag List Changes Detected", &box, e2e::Millis(5000)))
+        e2e::press_message_box_button(box, L"No");
+    if (auto ended = brixtel.wait_for_exit(); !ended) {
+        brixtel.kill();
+        return fail(ended.message());
     }
     say("DONE");
     return 0;

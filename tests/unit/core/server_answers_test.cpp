@@ -179,6 +179,70 @@ TEST(ReadAnswerValue, ErrorPhrasesNeedErrorInTheAnswer) {
     EXPECT_EQ(v->text, L"4.5");
 }
 
+// The words an answer is judged by are found in one pass, each by a character inside it: these
+// put words at the edges of the text, behind near misses that share that character, and next to
+// other words that share it.
+struct WordPlacementCase {
+    const char* name;
+    const wchar_t* answer;
+    AnswerKind kind;
+    bool cancel;
+    std::optional<std::wstring> value;
+    std::optional<std::uint16_t> type;
+};
+
+class WordPlacement : public testing::TestWithParam<WordPlacementCase> {};
+
+TEST_P(WordPlacement, FoundWhereverTheyStand) {
+    const auto& c = GetParam();
+    const AnswerReading reading(c.answer);
+    EXPECT_EQ(reading.kind(), c.kind);
+    EXPECT_EQ(classify_answer(c.answer), c.kind);
+    const auto id = reading.read_id();
+    ASSERT_TRUE(id);
+    EXPECT_EQ(id->cancel, c.cancel);
+    const auto value = reading.value();
+    ASSERT_EQ(value.has_value(), c.value.has_value());
+    if (value) {
+        EXPECT_EQ(value->text, *c.value);
+        EXPECT_EQ(value->type, c.type);
+    }
+}
+
+constexpr auto kRead = AnswerKind::Read;
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, WordPlacement,
+    testing::Values(
+        WordPlacementCase{"int_at_the_very_end", L"1,2 x\n\n7 INT", kRead, false, L"7", kNum},
+        WordPlacementCase{"word_cut_by_the_end", L"1,2 x\n\n7 IN", kRead, false, L"7", kOther},
+        WordPlacementCase{"string_cut_by_the_end", L"1,2 x\nOK STRIN\nv w", kRead, false, L"v",
+                          kOther},
+        WordPlacementCase{"error_behind_a_near_miss", L"1,2 x\nERRERROR 7", kRead, false,
+                          L"ERROR_7", kKeep},
+        WordPlacementCase{"first_error_decides", L"1,2 x\nERROR ERROR 7", kRead, false,
+                          L"1,2 x\nERROR ERROR 7", kKeep},
+        WordPlacementCase{"error_in_the_request_line", L"1,2 ERROR 12 read\nOK REAL\n3", kRead,
+                          false, L"ERROR_12", kKeep},
+        WordPlacementCase{"user_blocked_is_not_ip_blocked",
+                          L"1,2 x\nUSER_BLOCKED Invalid User Name", kRead, false, L"USER_BLOCKED",
+                          kKeep},
+        WordPlacementCase{"ip_blocked_after_user_blocked_text", L"1,2 x\nUSER_BLOCKEDIP_BLOCKED",
+                          kRead, false, L"1,2 x\nUSER_BLOCKEDIP_BLOCKED", kKeep},
+        WordPlacementCase{"cancel_after_more_zeros", L"1,2 x\n00 cancel", kRead, true, std::nullopt,
+                          kKeep},
+        WordPlacementCase{"cancel_needs_its_zero", L"1,2 x\n cancel\n4", kRead, false, L"4",
+                          kOther},
+        WordPlacementCase{"connstat_at_the_end", L"1,2 x\nOK REAL\n5 connstat",
+                          AnswerKind::Connstat, false, L"5", kNum},
+        WordPlacementCase{"feature_username_behind_a_near_miss", L"1,2 feature feature username",
+                          AnswerKind::FeatureUsername, false, std::nullopt, kKeep},
+        WordPlacementCase{"wide_characters_are_no_words", L"1,2 x\n\u0130NT \u00d8K\n6 7", kRead,
+                          false, L"6", kOther},
+        WordPlacementCase{"info_and_int_share_a_letter", L"1,2 x\nINFOINT\n8", kRead, false,
+                          L"1,2 x\nINFOINT\n8", kKeep}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(AnswerValueType, StringBeatsNumber) {
     EXPECT_EQ(answer_value_type(L"OK STRING INT"), value_type::kString);
     EXPECT_EQ(answer_value_type(L"OK REAL"), value_type::kNumber);
