@@ -180,12 +180,32 @@ TEST_F(HostileNetworkTest, AServerRestartedOnItsPortIsServedAgainUnasked) {
         ASSERT_NO_FATAL_FAILURE(start_monitoring(first, &program_port));
         ASSERT_TRUE(first.stop());
     }
+    // Requests sent while nobody listens come back as port-unreachable reports, which the
+    // program's receiving must outlive: the next server's answers are taken at once, long
+    // before a silent connection would be rebuilt.
+    pause_for(Millis(1000));
     ZandorSim second;
     ASSERT_TRUE(second.start({server_port}));
+    ASSERT_TRUE(second.control("set 1 2 5 100 real 99.5"));
     ZandorRequest read;
     ASSERT_TRUE(second.wait_for_request(kReadWords, &read));
     EXPECT_EQ(port_of_source(read.source), program_port);
-    ASSERT_TRUE(poll_until([&] { return answered_reads(second) >= 10; }, kWaitBound));
+
+    DdeClient client;
+    std::unique_ptr<DdeConversation> conversation;
+    ASSERT_TRUE(client.connect(L"Brixtel", L"Output", &conversation));
+    ASSERT_EQ(conversation->start_advise(kLinkedItem, CF_TEXT).status,
+              DdeReply::Status::acknowledged);
+    size_t taken = 0;
+    EXPECT_TRUE(pump_until(
+        [&] {
+            const std::vector<DdeValue> values = conversation->values(kLinkedItem);
+            taken = values.size();
+            return taken > 0 && decode_text(values.back().bytes) == L"99.5";
+        },
+        kWaitBound))
+        << "values taken since the restart: " << taken;
+    conversation->stop_advise(kLinkedItem, CF_TEXT);
     EXPECT_TRUE(brixtel.running());
 }
 
