@@ -75,15 +75,16 @@ echo "Reads: $(figure reads) received by $(figure incarnations) simulators: $(fi
     "answered, $(figure reads_delayed) delayed, $(figure reads_dropped) dropped," \
     "$(figure reads_silent) met silence; $(figure ticks) ticks"
 echo "Rows: $(figure rows) written, $(figure complete) complete; ticks with answers but no row:" \
-    "$(figure ticks_answered_without_row) of $(figure ticks_logged_span)"
+    "$(figure ticks_answered_without_row) of $(figure ticks_logged_span); answers sent in time" \
+    "that are in no row (lost): $(figure answers_lost)"
 echo "Cells: $(figure values) values, $(figure missing) MISSING: $(figure missing_dropped) dropped," \
     "$(figure missing_delayed) delayed, $(figure missing_silent) silent," \
     "$(figure missing_not_received_down) sent while the simulator was down," \
     "$(figure missing_not_received_up) never received while it was up," \
     "$(figure missing_taken_late) taken after the next tick (and $(figure missing_late_overwritten)" \
-    "more overwritten there by the next answer), $(figure missing_lost) lost;" \
+    "more overwritten there by the next answer), $(figure missing_lost) unexplained;" \
     "$(figure superseded) answers overwritten by a late one; $(figure foreign) values from elsewhere"
-echo "Outages: $(figure outages); served again after a restart within $(figure back_after_restart_max_s) s" \
+echo "Outages: $(figure outages); first value taken after a restart within $(figure back_after_restart_max_s) s" \
     "(mean $(figure back_after_restart_mean_s) s), after a silence within" \
     "$(figure back_after_silence_max_s) s (mean $(figure back_after_silence_mean_s) s), bound" \
     "$reconnect_bound s; connections made: $(figure connections) (reconnects: $(figure reconnects))"

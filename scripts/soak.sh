@@ -108,10 +108,10 @@ echo "Cells: $(figure values) values ($(figure values_late) of them from an earl
     "was down, $(figure missing_not_received_up) never received while it was up," \
     "$(figure missing_taken_late) answered in time but taken after the next tick (and" \
     "$(figure missing_late_overwritten) more overwritten there by the next answer)," \
-    "$(figure missing_lost) lost; $(figure foreign) values from no answer for their block"
-echo "Ticks that had answers but no row: $(figure ticks_answered_without_row) of" \
-    "$(figure ticks_logged_span) in the logged span"
-echo "Outages: $(figure outages); served again after a restart within $(figure back_after_restart_max_s) s" \
+    "$(figure missing_lost) unexplained; $(figure foreign) values from no answer for their block"
+echo "Answers sent in time that are in no row (lost): $(figure answers_lost); ticks that had" \
+    "answers but no row: $(figure ticks_answered_without_row) of $(figure ticks_logged_span)"
+echo "Outages: $(figure outages); first value taken after a restart within $(figure back_after_restart_max_s) s" \
     "(mean $(figure back_after_restart_mean_s) s), after a silence within" \
     "$(figure back_after_silence_max_s) s (mean $(figure back_after_silence_mean_s) s);" \
     "connections made: $(figure connections) (reconnects: $(figure reconnects))"

@@ -14,12 +14,17 @@ the latest tick its values come from, and every cell is judged:
   overwrote it); an answer that went out and is found nowhere, while the next row has no
   newer value for the point, is lost.
 
-It also times how long Brixtel took to be served again after each outage (a restart or a
-silence) and counts its reconnects (a connstat followed at once by a feature username: the first
+And the other way round: every answer that went out in time is in the log, or the point's
+cell holds another answer there (a late one, or its next one); otherwise it was lost.
+
+It also times how long Brixtel took to take a value again after each outage (a restart or a
+silence): from the moment the server was back to the request of the first value in the log made
+after it. And it counts reconnects (a connstat followed at once by a feature username: the first
 requests of a new connection). Prints key=value lines, then FAULT lines; exit 1 when a fault was
 found.
 """
 import argparse
+import bisect
 import glob
 import os
 import sys
@@ -81,7 +86,7 @@ def cut_ticks(requests):
             count = counters.get(n, 0)
             counters[n] = count + 1
             serial = n * 1000000 + count
-            serials[serial] = (len(ticks) - 1, block)
+            serials[serial] = (len(ticks) - 1, block, epoch)
         ticks[-1][block] = (disposition, serial)
     return serials, ticks, tick_times, tick_incarnation
 
@@ -107,12 +112,17 @@ def cell_serial(cell):
     return int(round(value))
 
 
+def newer_value(row, block, serial):
+    """Whether the row holds a later answer than `serial` for the block."""
+    if block > len(row):
+        return False
+    later = cell_serial(row[block - 1])
+    return later is not None and later > serial
+
+
 def newer_next(rows, index, column, serial):
     """Whether the next row holds a later answer for the same column."""
-    if index + 1 >= len(rows) or column >= len(rows[index + 1]):
-        return False
-    later = cell_serial(rows[index + 1][column])
-    return later is not None and later > serial
+    return index + 1 < len(rows) and newer_value(rows[index + 1], column + 1, serial)
 
 
 def outages(events):
@@ -230,27 +240,55 @@ def main():
 
     # Ticks inside the logged span that answered something but have no row of their own.
     matched = sorted(set(t for t in row_ticks if t is not None))
+    row_of_tick = {}
+    for index, tick in enumerate(row_ticks):
+        if tick is not None:
+            row_of_tick.setdefault(tick, index)
+    lost = 0
     if matched:
         span = range(matched[0], matched[-1] + 1)
-        have = set(matched)
         answered_ticks = [t for t in span
                           if any(d == "answered" for d, _ in ticks[t].values())]
         figures["ticks_logged_span"] = len(span)
-        figures["ticks_answered_without_row"] = sum(1 for t in answered_ticks if t not in have)
+        figures["ticks_answered_without_row"] = sum(1 for t in answered_ticks
+                                                    if t not in row_of_tick)
         figures["seconds_logged_span"] = "%.1f" % (tick_times[matched[-1]] - tick_times[matched[0]])
+        # Every answer that went out in time, within the logged span, is in the log, or the
+        # point's cell there holds another answer (a late one, or its next one).
+        next_row = {}
+        following = len(rows)
+        for tick in range(matched[-1], matched[0] - 1, -1):
+            if tick in row_of_tick:
+                following = row_of_tick[tick]
+            next_row[tick] = following
+        for tick in span:
+            own = row_of_tick.get(tick)
+            for block, (disposition, serial) in ticks[tick].items():
+                if disposition != "answered" or block > args.points or serial in shown_at:
+                    continue
+                if own is not None and rows[own][block - 1] != "MISSING":
+                    continue  # overwritten in its own cycle by a late answer
+                later = next_row.get(tick + 1, len(rows)) if own is None else own + 1
+                if later < len(rows) and newer_value(rows[later], block, serial):
+                    continue  # taken late and overwritten by the point's next answer
+                lost += 1
+                if lost <= 5:
+                    faults.append("the answer to block %d of tick %d (serial %d, %.3f) is in "
+                                  "no row" % (block, tick, serial, tick_times[tick]))
+    figures["answers_lost"] = lost
 
     for line in first_lost:
-        faults.append("an answer that went out is neither in its row nor later: " + line)
+        faults.append("a MISSING the simulator did not cause: " + line)
 
-    # Served again after each outage: the first answered read after the server was back.
-    answered_times = [r[0] for r in reads if r[2] in ANSWERED]
-    import bisect
+    # Served again after each outage: the first value in the log that answered a request made
+    # after the server was back.
+    taken_times = sorted(serials[s][2] for s in shown_at)
     recoveries = []
     last_event = events[-1][0] if events else 0
     for epoch, what in outages(events):
-        i = bisect.bisect_left(answered_times, epoch)
-        if i < len(answered_times):
-            recoveries.append((answered_times[i] - epoch, what, epoch))
+        i = bisect.bisect_left(taken_times, epoch)
+        if i < len(taken_times):
+            recoveries.append((taken_times[i] - epoch, what, epoch))
         elif last_event - epoch > args.bound:
             recoveries.append((float("inf"), what, epoch))
     figures["outages"] = len(recoveries)
@@ -261,7 +299,7 @@ def main():
                                                      if spans else "-")
     for span, what, epoch in recoveries:
         if span > args.bound:
-            faults.append("not served again %.1f s after the %s ended at %.0f" % (span, what, epoch))
+            faults.append("no value taken for %.1f s after the %s ended at %.0f" % (span, what, epoch))
 
     # Reconnects: a connstat followed at once by a feature username from the same place.
     reconnects = 0
@@ -276,7 +314,10 @@ def main():
     if figures["foreign"]:
         faults.append("%d values came from no answer for their block" % figures["foreign"])
     if figures["missing_lost"]:
-        faults.append("%d answers went out and were lost" % figures["missing_lost"])
+        faults.append("%d MISSING cells where the answer went out in time and is nowhere"
+                      % figures["missing_lost"])
+    if figures["answers_lost"]:
+        faults.append("%d answers went out in time and are in no row" % figures["answers_lost"])
     if not rows:
         faults.append("no row was logged")
 
