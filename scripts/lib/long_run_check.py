@@ -10,9 +10,9 @@ the latest tick its values come from, and every cell is judged:
 - a value: it must be the answer to a request for that very block (else it came from elsewhere);
 - "MISSING": the request of that tick was dropped, delayed, met silence, or never reached the
   simulator (it was down); or it was answered in time but Brixtel took it after the next tick
-  (then its value shows in a later row, or the next row holds the point's next answer, which
-  overwrote it); an answer that went out and is found nowhere, while the next row has no
-  newer value for the point, is lost.
+  (then its value shows in a later row, or the next value in its column, within 20 rows, is
+  another answer for the point, which overwrote it); an answer that went out and is found
+  nowhere, while its column shows no other value in the next 20 rows, is lost.
 
 And the other way round: every answer that went out in time is in the log, or the point's
 cell holds another answer there (a late one, or its next one); otherwise it was lost.
@@ -25,6 +25,7 @@ found.
 """
 import argparse
 import bisect
+import calendar
 import glob
 import os
 import sys
@@ -86,13 +87,28 @@ def cut_ticks(requests):
             count = counters.get(n, 0)
             counters[n] = count + 1
             serial = n * 1000000 + count
-            serials[serial] = (len(ticks) - 1, block, epoch)
+            serials[serial] = (len(ticks) - 1, block, epoch, disposition)
         ticks[-1][block] = (disposition, serial)
     return serials, ticks, tick_times, tick_incarnation
 
 
+def request_time(date_text, time_text):
+    """Seconds since the epoch of a row's date (M/D/YYYY) and request time (H:MM:SS.mmm AM),
+    read as UTC; None when they are not in that form."""
+    try:
+        month, day, year = (int(x) for x in date_text.split("/"))
+        clock, _, half = time_text.partition(" ")
+        hours, minutes, seconds = clock.split(":")
+        hours = int(hours) % 12 + (12 if half.upper() == "PM" else 0)
+        day_start = calendar.timegm((year, month, day, 0, 0, 0))
+        return day_start + hours * 3600 + int(minutes) * 60 + float(seconds)
+    except ValueError:
+        return None
+
+
 def read_rows(paths, points):
-    rows = []
+    """The rows and the request time of each."""
+    rows, times = [], []
     for path in paths:
         with open(path, encoding="latin-1") as f:
             for line in f:
@@ -101,7 +117,8 @@ def read_rows(paths, points):
                     continue
                 fields = line.split(",")
                 rows.append(fields[2:2 + points])
-    return rows
+                times.append(request_time(fields[0], fields[1]) if len(fields) > 2 else None)
+    return rows, times
 
 
 def cell_serial(cell):
@@ -112,17 +129,28 @@ def cell_serial(cell):
     return int(round(value))
 
 
-def newer_value(row, block, serial):
-    """Whether the row holds a later answer than `serial` for the block."""
+def other_value(row, block, serial):
+    """Whether the row holds another answer than `serial` for the block: one that came after
+    it in the same cycle (the point's next answer, or a delayed older one) and overwrote it."""
     if block > len(row):
         return False
-    later = cell_serial(row[block - 1])
-    return later is not None and later > serial
+    other = cell_serial(row[block - 1])
+    return other is not None and other != serial
 
 
-def newer_next(rows, index, column, serial):
-    """Whether the next row holds a later answer for the same column."""
-    return index + 1 < len(rows) and newer_value(rows[index + 1], column + 1, serial)
+# Rows after its own in which a late answer may still be overwritten: when Brixtel falls behind
+# (a starved main thread takes a tick's answers over several cycles), a column stays MISSING
+# until it catches up and takes several answers for the point in one cycle.
+CATCH_UP_ROWS = 20
+
+
+def other_next(rows, index, column, serial):
+    """Whether the first of the next rows that holds a value for the column holds another
+    answer than `serial` (which may then have overwritten it)."""
+    for later in range(index + 1, min(index + 1 + CATCH_UP_ROWS, len(rows))):
+        if column < len(rows[later]) and rows[later][column] != "MISSING":
+            return other_value(rows[later], column + 1, serial)
+    return False
 
 
 def outages(events):
@@ -153,7 +181,7 @@ def main():
     requests = read_records(args.run_dir, events)
     serials, ticks, tick_times, tick_incarnation = cut_ticks(requests)
     paths = sorted(p for pattern in args.log for p in glob.glob(pattern))
-    rows = read_rows(paths, args.points)
+    rows, row_times = read_rows(paths, args.points)
     faults = []
     figures = {}
 
@@ -173,15 +201,41 @@ def main():
             serial = cell_serial(cell)
             if serial is not None and serial in serials:
                 shown_at[serial] = index
+                # A delayed answer belongs to an earlier tick: it would place the row there.
+                if serials[serial][3] == "delayed":
+                    continue
                 tick = serials[serial][0]
                 latest = tick if latest is None else max(latest, tick)
         row_ticks.append(latest)
+
+    # The request time of a row names its tick more surely than its values, which may all be
+    # late when Brixtel was slow to take them. The log's clock is local time: its offset from
+    # the records' is the commonest difference over rows whose values place them.
+    differences = sorted(round((tick_times[t] - row_times[i]) / 900) * 900
+                         for i, t in enumerate(row_ticks)
+                         if t is not None and row_times[i] is not None)
+    if differences:
+        offset = differences[len(differences) // 2]
+        by_values = row_ticks
+        row_ticks = []
+        for index, when in enumerate(row_times):
+            if when is None:
+                row_ticks.append(by_values[index])
+                continue
+            # The first tick that reached the simulator at or after the row's request time,
+            # allowing for the clocks' different resolutions.
+            tick = bisect.bisect_left(tick_times, when + offset - 0.02)
+            row_ticks.append(tick if tick < len(ticks) and
+                             tick_times[tick] - (when + offset) < 0.08 else None)
+        figures["rows_placed_otherwise_by_time"] = sum(
+            1 for a, b in zip(by_values, row_ticks) if a is not None and a != b)
 
     count = {k: 0 for k in ("values", "values_late", "missing", "missing_dropped",
                             "missing_delayed", "missing_silent", "missing_unanswered",
                             "missing_not_received_down", "missing_not_received_up",
                             "missing_taken_late", "missing_late_overwritten", "missing_lost", "foreign", "other",
-                            "rows_unmatched", "superseded", "complete")}
+                            "rows_unmatched", "superseded", "complete",
+                            "missing_unmatched_row")}
     first_lost = []
     for index, row in enumerate(rows):
         tick = row_ticks[index]
@@ -194,6 +248,7 @@ def main():
             if cell == "MISSING":
                 count["missing"] += 1
                 if tick is None:
+                    count["missing_unmatched_row"] += 1
                     continue
                 disposition, serial = ticks[tick].get(block, (None, None))
                 if disposition is None:
@@ -206,9 +261,9 @@ def main():
                     count["missing_" + disposition] += 1
                 elif serial is not None and shown_at.get(serial, -1) > index:
                     count["missing_taken_late"] += 1
-                elif serial is not None and newer_next(rows, index, column, serial):
-                    # Taken after the next tick and overwritten in the same cycle by the
-                    # point's next answer: late, but which of the two came first cannot be told.
+                elif serial is not None and other_next(rows, index, column, serial):
+                    # Taken after the next tick and overwritten, in the cycle that took it, by
+                    # another answer for the point: late, but which came first cannot be told.
                     count["missing_late_overwritten"] += 1
                 else:
                     count["missing_lost"] += 1
@@ -269,8 +324,8 @@ def main():
                 if own is not None and rows[own][block - 1] != "MISSING":
                     continue  # overwritten in its own cycle by a late answer
                 later = next_row.get(tick + 1, len(rows)) if own is None else own + 1
-                if later < len(rows) and newer_value(rows[later], block, serial):
-                    continue  # taken late and overwritten by the point's next answer
+                if other_next(rows, later - 1, block - 1, serial):
+                    continue  # taken late and overwritten by another answer for the point
                 lost += 1
                 if lost <= 5:
                     faults.append("the answer to block %d of tick %d (serial %d, %.3f) is in "
