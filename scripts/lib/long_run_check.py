@@ -10,9 +10,9 @@ the latest tick its values come from, and every cell is judged:
 - a value: it must be the answer to a request for that very block (else it came from elsewhere);
 - "MISSING": the request of that tick was dropped, delayed, met silence, or never reached the
   simulator (it was down); or it was answered in time but Brixtel took it after the next tick
-  (then its value shows in a later row, or the next value in its column, within 20 rows, is
+  (then its value shows in a later row, or the next value in its column, within 20 ticks, is
   another answer for the point, which overwrote it); an answer that went out and is found
-  nowhere, while its column shows no other value in the next 20 rows, is lost.
+  nowhere, while its column shows no other value in the next 20 ticks, is lost.
 
 And the other way round: every answer that went out in time is in the log, or the point's
 cell holds another answer there (a late one, or its next one); otherwise it was lost.
@@ -138,16 +138,19 @@ def other_value(row, block, serial):
     return other is not None and other != serial
 
 
-# Rows after its own in which a late answer may still be overwritten: when Brixtel falls behind
+# Ticks after its own in which a late answer may still be overwritten: when Brixtel falls behind
 # (a starved main thread takes a tick's answers over several cycles), a column stays MISSING
 # until it catches up and takes several answers for the point in one cycle.
-CATCH_UP_ROWS = 20
+CATCH_UP_TICKS = 20
 
 
-def other_next(rows, index, column, serial):
-    """Whether the first of the next rows that holds a value for the column holds another
-    answer than `serial` (which may then have overwritten it)."""
-    for later in range(index + 1, min(index + 1 + CATCH_UP_ROWS, len(rows))):
+def other_next(rows, row_ticks, index, column, serial, tick):
+    """Whether the first of the rows after `index`, up to CATCH_UP_TICKS after `tick`, that
+    holds a value for the column holds another answer than `serial` (which may then have
+    overwritten it)."""
+    for later in range(index + 1, len(rows)):
+        if row_ticks[later] is not None and row_ticks[later] - tick > CATCH_UP_TICKS:
+            break
         if column < len(rows[later]) and rows[later][column] != "MISSING":
             return other_value(rows[later], column + 1, serial)
     return False
@@ -261,7 +264,7 @@ def main():
                     count["missing_" + disposition] += 1
                 elif serial is not None and shown_at.get(serial, -1) > index:
                     count["missing_taken_late"] += 1
-                elif serial is not None and other_next(rows, index, column, serial):
+                elif serial is not None and other_next(rows, row_ticks, index, column, serial, tick):
                     # Taken after the next tick and overwritten, in the cycle that took it, by
                     # another answer for the point: late, but which came first cannot be told.
                     count["missing_late_overwritten"] += 1
@@ -324,7 +327,7 @@ def main():
                 if own is not None and rows[own][block - 1] != "MISSING":
                     continue  # overwritten in its own cycle by a late answer
                 later = next_row.get(tick + 1, len(rows)) if own is None else own + 1
-                if other_next(rows, later - 1, block - 1, serial):
+                if other_next(rows, row_ticks, later - 1, block - 1, serial, tick):
                     continue  # taken late and overwritten by another answer for the point
                 lost += 1
                 if lost <= 5:
