@@ -97,7 +97,15 @@ int send_bytes(Socket socket, std::string_view bytes) {
 
 int receive_bytes(Socket socket, char* buffer, std::size_t size) {
     const int got = ::recv(handle(socket), buffer, static_cast<int>(size), 0);
-    return got == SOCKET_ERROR ? -1 : got;
+    if (got != SOCKET_ERROR)
+        return got;
+    // A datagram socket hears of an ICMP port-unreachable from its peer (a server that was
+    // down for a moment) on its next receive. Windows calls that 10054, Wine 10061; callers
+    // know the first, and a receiver that took the second for a real failure would stop
+    // listening until the connection is rebuilt.
+    if (WSAGetLastError() == WSAECONNREFUSED)
+        WSASetLastError(WSAECONNRESET);
+    return -1;
 }
 
 int receive_from(Socket socket, char* buffer, std::size_t size, std::uint16_t* port) {

@@ -104,6 +104,13 @@ ControlOutcome apply_control(std::string_view command, Responder& responder) {
         behaviour.delay_ms = *ms;
         return ok("delay " + std::to_string(*ms));
     }
+    if (word == "delay-share") {
+        const auto share = share_of(rest);
+        if (!share)
+            return refused("delay-share takes a share from 0 to 1");
+        behaviour.delay_share = *share;
+        return ok("delay-share " + std::string(rest));
+    }
     if (word == "cancel")
         return cancel(rest, behaviour);
     if (word == "flood") {

@@ -25,7 +25,7 @@ struct ControlOutcome {
 //   silent [all|connstat]         -> stop answering everything / only connstat
 //   resume                        -> answer again (ends both silences)
 //   connstat <mode>, username <mode>   success | failure | unsupported | none
-//   drop <share 0..1>, delay <ms>
+//   drop <share 0..1>, delay <ms>, delay-share <share 0..1>
 //   cancel [<n>]                  -> the next n (1) read requests are answered "0 cancel"
 //   cancel now                    -> each client gets a cancel at once
 //   flood <n>                     -> each client gets its latest answer n times a second

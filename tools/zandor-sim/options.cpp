@@ -24,8 +24,9 @@ Answers Brixtel's requests over UDP like a Zandor server, from a simulated plant
   --username MODE        answer to feature username, same modes (default success)
   --silent all|connstat  start silent: answer nothing / no connstat
   --drop SHARE           lose this share (0..1) of the answers
-  --delay MS             send every answer MS milliseconds late
-  --seed N               seed for --drop (default 1)
+  --delay MS             send answers MS milliseconds late (all, or --delay-share of them)
+  --delay-share SHARE    delay only this share (0..1) of the answers (default 1)
+  --seed N               seed for --drop and --delay-share (default 1)
   --time-step SECONDS    plant clock moves this much per read answered instead of with time
   --max-seconds N        stop after N seconds (default 3600)
   --max-requests N       stop after N requests have been handled
@@ -105,6 +106,14 @@ const std::map<std::string_view, Setter>& valued_options() {
              if (!ms || *ms < 0 || *ms > 60000)
                  return "--delay takes milliseconds from 0 to 60000";
              o.behaviour.delay_ms = *ms;
+             return {};
+         }},
+        {"--delay-share",
+         [](Options& o, std::string_view v) -> std::string {
+             const auto share = number_of<double>(v);
+             if (!share || !(*share >= 0 && *share <= 1))
+                 return "--delay-share takes a share from 0 to 1";
+             o.behaviour.delay_share = *share;
              return {};
          }},
         {"--seed",

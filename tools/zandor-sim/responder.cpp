@@ -74,6 +74,7 @@ std::optional<std::string> Responder::result_of(const Request& request, double s
 Reply Responder::respond(const Request& request, double seconds) {
     // One throw per request, so a seed gives the same pattern whatever the settings.
     const bool lost = dice_.next() < behaviour_.drop_share;
+    const bool late = delay_dice_.next() < behaviour_.delay_share;
     if (behaviour_.silent || (behaviour_.silent_connstat && request.kind == RequestKind::Connstat))
         return {std::nullopt, "silent"};
     Reply reply;
@@ -88,6 +89,10 @@ Reply Responder::respond(const Request& request, double seconds) {
     }
     if (lost)
         return {std::nullopt, "dropped"};
+    if (late && behaviour_.delay_ms > 0) {
+        reply.delay_ms = behaviour_.delay_ms;
+        reply.disposition = "delayed";
+    }
     return reply;
 }
 

@@ -24,6 +24,7 @@ struct Behaviour {
     bool silent_connstat = false; // answers everything but connstat
     double drop_share = 0;        // 0..1 of the answers that would go out are lost
     int delay_ms = 0;
+    double delay_share = 1;   // 0..1 of the answers that go out are sent delay_ms late
     int cancels_pending = 0;  // the next read requests are answered "0 cancel"
     int flood_per_second = 0; // each client's latest answer again, this often, unasked
 };
@@ -43,12 +44,15 @@ struct Reply {
     std::optional<std::string> datagram;
     // For the record: answered, cancel, silent, dropped, unanswered.
     std::string disposition;
+    int delay_ms = 0; // how late it goes out
 };
 
 class Responder {
   public:
+    // Drops and delays throw separate dice, so changing one share leaves the other's pattern.
     Responder(Plant plant, Behaviour behaviour, uint64_t seed)
-        : plant_(std::move(plant)), behaviour_(behaviour), dice_(seed) {}
+        : plant_(std::move(plant)), behaviour_(behaviour), dice_(seed),
+          delay_dice_(seed ^ 0x5DEECE66Dull) {}
 
     // `seconds`: the plant clock, which moves the varying values.
     Reply respond(const Request& request, double seconds);
@@ -62,6 +66,7 @@ class Responder {
     Plant plant_;
     Behaviour behaviour_;
     DropDice dice_;
+    DropDice delay_dice_;
 };
 
 // A cancel for a client, built on one of its read request lines.

@@ -162,9 +162,6 @@ void Server::serve(size_t socket, const Datagram& datagram) {
         if (reply.datagram)
             ++reads_answered_;
     }
-    const int delay = responder_.behaviour().delay_ms;
-    if (reply.datagram && delay > 0)
-        reply.disposition = "delayed";
     const RecordLine line{seconds_since_start(), sockets_[socket].local_port(), datagram.source,
                           reply.disposition, datagram.bytes};
     const std::string text = record_line(line);
@@ -177,8 +174,8 @@ void Server::serve(size_t socket, const Datagram& datagram) {
     if (!reply.datagram)
         return;
     answers_[{socket, key_of(datagram.source)}] = {datagram.source, *reply.datagram};
-    pending_.push_back({Clock::now() + std::chrono::milliseconds(delay), socket, datagram.source,
-                        std::move(*reply.datagram)});
+    pending_.push_back({Clock::now() + std::chrono::milliseconds(reply.delay_ms), socket,
+                        datagram.source, std::move(*reply.datagram)});
 }
 
 void Server::obey(const Datagram& datagram) {

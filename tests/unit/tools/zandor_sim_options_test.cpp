@@ -72,6 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{{"--port"}, "--port needs a value"},
                       RefusedCase{{"--drop", "2"}, "--drop takes"},
                       RefusedCase{{"--drop", "nan"}, "--drop takes"},
+                      RefusedCase{{"--delay-share", "-0.1"}, "--delay-share takes"},
                       RefusedCase{{"--time-step", "nan"}, "--time-step takes"},
                       RefusedCase{{"--max-seconds", "0"}, "--max-seconds takes"},
                       RefusedCase{{"--max-requests", "x"}, "--max-requests takes"},

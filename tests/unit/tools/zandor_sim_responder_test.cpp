@@ -142,5 +142,46 @@ TEST(Responder, DropsAShareOfAnswersRepeatablyForASeed) {
     EXPECT_EQ(std::count(all.begin(), all.end(), true), 200);
 }
 
+// The dispositions of 2,000 answers to one read with the given shares and a 300 ms delay.
+std::vector<std::string> fates(uint64_t seed, double drop, double delay) {
+    Behaviour behaviour;
+    behaviour.drop_share = drop;
+    behaviour.delay_share = delay;
+    behaviour.delay_ms = 300;
+    Responder responder(built_in_plant(), behaviour, seed);
+    const Request read = parse_request("00000001,0000000A read output 1 02 05 100");
+    std::vector<std::string> dispositions;
+    for (int i = 0; i < 2000; ++i) {
+        const Reply reply = responder.respond(read, 0);
+        // A delayed answer carries its delay; no other does.
+        EXPECT_EQ(reply.delay_ms, reply.disposition == "delayed" ? 300 : 0);
+        dispositions.push_back(reply.disposition);
+    }
+    return dispositions;
+}
+
+TEST(Responder, DelaysAShareOfAnswersIndependentlyOfTheDrops) {
+    const auto both = fates(7, 0.25, 0.25);
+    EXPECT_EQ(both, fates(7, 0.25, 0.25));
+    const auto delayed = std::count(both.begin(), both.end(), "delayed");
+    // A dropped answer is not also delayed, so about 0.75 * 0.25 of them are late.
+    EXPECT_GT(delayed, 300);
+    EXPECT_LT(delayed, 460);
+
+    // The same answers are lost whatever share is delayed.
+    const auto undelayed = fates(7, 0.25, 0.0);
+    for (size_t i = 0; i < both.size(); ++i)
+        EXPECT_EQ(both[i] == "dropped", undelayed[i] == "dropped") << i;
+    EXPECT_EQ(std::count(undelayed.begin(), undelayed.end(), "delayed"), 0);
+
+    // The default share delays every answer, as a bare --delay always did.
+    Behaviour behaviour;
+    behaviour.delay_ms = 300;
+    Responder responder(built_in_plant(), behaviour, 7);
+    const Request read = parse_request("00000001,0000000A read output 1 02 05 100");
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(responder.respond(read, 0).disposition, "delayed");
+}
+
 } // namespace
 } // namespace brixtel::zandor
