@@ -628,7 +628,8 @@ TEST_F(TagListImportTest, MoreThanFiftyPointsMustBeReducedFirst) {
         int count;
         std::vector<std::size_t> offered;
     };
-    const Case cases[] = {{50, {}}, {55, {55}}};
+    // Past what "Points Exceeded" can list, the file's first entries are offered.
+    const Case cases[] = {{50, {}}, {55, {55}}, {32767, {32767}}, {40000, {32767}}};
     for (const Case& c : cases) {
         view.offered.clear();
         view.keep = 50;
