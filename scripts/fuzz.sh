@@ -4,7 +4,8 @@
 #
 #   scripts/fuzz.sh [seconds-per-target] [target...]     # default 60 s, every target
 #
-#   FUZZ_RUNS=N   run N inputs per target instead of a time (the long runs: 10000000)
+#   FUZZ_RUNS=N   run N inputs per target (the long runs: 10000000); with seconds given as
+#                 well, a target stops at whichever comes first
 #   FUZZ_JOBS=2   run two targets at a time (one per core)
 #
 # Prints per target the inputs run, the coverage (cov: edges, ft: features) and the result.
@@ -15,7 +16,7 @@ set -uo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
 
-seconds="${1:-60}"
+seconds="${1:-}"
 [ $# -gt 0 ] && shift
 runs="${FUZZ_RUNS:-}"
 jobs="${FUZZ_JOBS:-1}"
@@ -62,10 +63,11 @@ run_target() {
     [ -d "$corpora/$target" ] && cp "$corpora/$target"/* "$corpus"/ 2>/dev/null
     local options=(-timeout=10 -rss_limit_mb=2048 -print_final_stats=1
         "-artifact_prefix=$artifacts/$target-")
-    if [ -n "$runs" ]; then
-        options+=("-runs=$runs")
-    else
+    [ -n "$runs" ] && options+=("-runs=$runs")
+    if [ -n "$seconds" ]; then
         options+=("-max_total_time=$seconds")
+    elif [ -z "$runs" ]; then
+        options+=("-max_total_time=60")
     fi
     [ -f "$corpora/$target.dict" ] && options+=("-dict=$corpora/$target.dict")
     "$bin/fuzz_$target" "${options[@]}" "$corpus" >"$log" 2>&1
