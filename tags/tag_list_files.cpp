@@ -340,8 +340,6 @@ std::optional<std::vector<std::wstring>> TagListImport::read_entries(const std::
         return std::nullopt;
     }
     std::vector<std::wstring> entries = import_entries(text_file_lines(*text));
-    if (entries.size() > kMaxImportEntries)
-        entries.resize(kMaxImportEntries);
 
     const auto names_no_point = [](const std::wstring& entry) {
         return !parse_point_description(entry).has_value();
@@ -354,6 +352,8 @@ std::optional<std::vector<std::wstring>> TagListImport::read_entries(const std::
         }
         std::erase_if(entries, names_no_point);
     }
+    if (entries.size() > kMaxImportEntries)
+        entries.resize(kMaxImportEntries);
     if (entries.empty()) {
         seat.message_box(ids::NoValidPointsImported, ids::NoPoints, mb::Ok);
         return std::nullopt;
