@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native unit tests (plain, under the address and
-# undefined-behaviour sanitizers, and under the thread sanitizer) and the end-to-end suite of
-# Brixtel.exe under Wine.
+# undefined-behaviour sanitizers, and under the thread sanitizer), a short run of every fuzz
+# target and the end-to-end suite of Brixtel.exe under Wine.
 set -uo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
@@ -80,6 +80,22 @@ thread_sanitizer_tests() {
     [ "$status" -eq "$status_before" ] || echo "thread sanitizer run failed"
 }
 
+# Each fuzz target for 20 s, two at a time (one per core); a target counts as one test.
+fuzz_tests() {
+    local log="build/logs/fuzz.log" ok bad
+    echo "== fuzz targets (20 s each)"
+    FUZZ_JOBS=2 bash scripts/fuzz.sh 20 2>&1 | tee "$log"
+    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+    ok=$(grep -c '^PASS ' "$log")
+    bad=$(grep -c '^FAIL ' "$log")
+    if [ $((ok + bad)) -eq 0 ]; then
+        failed=$((failed + 1))
+        return
+    fi
+    passed=$((passed + ok))
+    failed=$((failed + bad))
+}
+
 end_to_end_tests() {
     local log="build/logs/e2e.log"
     echo "== end-to-end tests (Wine)"
@@ -99,6 +115,7 @@ end_to_end_tests() {
 unit_tests native
 unit_tests native-sanitize
 thread_sanitizer_tests
+fuzz_tests
 end_to_end_tests
 
 echo

@@ -11,7 +11,6 @@ namespace {
 
 // Values longer than this are cut, as the entry buffer has always been this size.
 constexpr std::size_t kEntryCharacters = 256;
-constexpr std::uint32_t kMaxEntries = 10000;
 constexpr std::wstring_view kPlaceholder = L"dummy value";
 
 std::vector<std::wstring_view> fields_of(std::wstring_view text) {
@@ -68,7 +67,7 @@ std::optional<StoredLoopEntry> parse_loop_entry_text(std::wstring_view text) {
 std::vector<StoredLoopEntry> read_stored_loop_entries(Registry& registry, PrivateProfile& profile) {
     const std::uint32_t stored = registry_count(registry).value_or(static_cast<std::uint32_t>(
         profile.read_integer(kProfileSection, values::NumberOfLoopEntries, 0)));
-    const std::uint32_t count = std::min(stored, kMaxEntries);
+    const std::uint32_t count = std::min(stored, kMaxStoredLoopEntries);
     std::vector<StoredLoopEntry> entries;
     for (std::uint32_t i = 1; i <= count; ++i) {
         const std::wstring name = std::wstring(values::LoopEntryPrefix) + std::to_wstring(i);

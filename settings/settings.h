@@ -55,6 +55,16 @@ inline constexpr std::wstring_view SaveLocale = L"SaveLocale";
 inline constexpr std::wstring_view AppendDate = L"AppendDate";
 } // namespace values
 
+// Counts read from the registry or the initialisation file are held to what the program can
+// use, so that a damaged count cannot keep the start-up reading for hours:
+// a tag list holds at most 50 points (what the lookup and the import let into one);
+inline constexpr std::uint32_t kMaxStoredListEntries = 50;
+// the Database table numbers at most 28 files (2 ... 29) in a run;
+inline constexpr std::uint32_t kMaxStoredDatabaseFiles = 28;
+// loop entries serve loops 1 ... 250, and a thousand (four servers for every loop) is far past
+// any plant, while each entry costs a socket, two threads and a connstat every period.
+inline constexpr std::uint32_t kMaxStoredLoopEntries = 1000;
+
 // The initialisation file that seeds a first start, and its one section.
 inline constexpr std::wstring_view kProfileFile = L"Brixtel.ini";
 inline constexpr std::wstring_view kProfileSection = L"Brixtel";

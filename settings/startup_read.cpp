@@ -11,10 +11,6 @@ namespace {
 constexpr RegistryRoot kUser = RegistryRoot::CurrentUser;
 // Texts of the initialisation file are read through a buffer of this many characters.
 constexpr std::size_t kProfileTextCharacters = 1024;
-// A count from the file or the registry beyond this is taken as this, so a damaged count
-// cannot keep the start-up reading for hours.
-constexpr std::uint32_t kMaxFamilyCount = 10000;
-
 constexpr std::wstring_view kChecked = L"checked";
 constexpr std::wstring_view kUnchecked = L"unchecked";
 
@@ -22,8 +18,8 @@ std::wstring numbered(std::wstring_view prefix, std::uint32_t number) {
     return std::wstring(prefix) + std::to_wstring(number);
 }
 
-std::uint32_t bounded_count(std::int64_t count) {
-    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(count, 0, kMaxFamilyCount));
+std::uint32_t bounded_count(std::int64_t count, std::uint32_t most) {
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(count, 0, most));
 }
 
 class ProfileReader {
@@ -45,11 +41,11 @@ class ProfileReader {
     bool not_unchecked(std::wstring_view key) {
         return !equal_ignoring_case(text(key, L"UNCHECKED"), kUnchecked);
     }
-    std::vector<std::wstring> numbered_texts(std::wstring_view count_key,
-                                             std::wstring_view prefix) {
+    std::vector<std::wstring> numbered_texts(std::wstring_view count_key, std::wstring_view prefix,
+                                             std::uint32_t most) {
         std::vector<std::wstring> texts;
         const std::uint32_t count =
-            bounded_count(profile_.read_integer(kProfileSection, count_key, 0));
+            bounded_count(profile_.read_integer(kProfileSection, count_key, 0), most);
         for (std::uint32_t i = 1; i <= count; ++i)
             texts.push_back(text(numbered(prefix, i)));
         return texts;
@@ -104,7 +100,7 @@ void read_first_start_profile(PrivateProfile& profile, Seat& seat, StartupReadTa
     logging = read_profile_logging_options(profile, logging);
     logging.log_size = settings.log_size_mb;
     const std::vector<std::wstring> databases =
-        file.numbered_texts(values::DatabaseFiles, values::DatabasePrefix);
+        file.numbered_texts(values::DatabaseFiles, values::DatabasePrefix, kMaxStoredDatabaseFiles);
     for (std::uint32_t i = 0; i < databases.size(); ++i)
         targets.add_database_file(i + 1, databases[i]);
     settings.sig_dig = file.number(values::SigDig, 0);
@@ -171,7 +167,8 @@ void first_start(Registry& registry, PrivateProfile& profile, Seat& seat,
     write_first_start_tag_list(registry, seat, targets, logging);
     targets.read_all_tag_lists();
     ProfileReader file(profile);
-    targets.seed_first_tag_list(file.numbered_texts(values::NumberofTags, values::TagLookUpPrefix));
+    targets.seed_first_tag_list(
+        file.numbered_texts(values::NumberofTags, values::TagLookUpPrefix, kMaxStoredListEntries));
 }
 
 void normal_start(Registry& registry, std::unique_ptr<RegistryKey> settings_key,
@@ -196,7 +193,7 @@ void normal_start(Registry& registry, std::unique_ptr<RegistryKey> settings_key,
     if (auto databases = registry.open(kUser, keys::Databases, RegistryAccess::Read)) {
         std::uint32_t count = 0;
         read_number(*databases, values::DatabaseFiles, count);
-        count = bounded_count(count);
+        count = bounded_count(count, kMaxStoredDatabaseFiles);
         for (std::uint32_t i = 1; i <= count; ++i)
             targets.add_database_file(
                 i, read_text(*databases, numbered(values::DatabasePrefix, i), L""));

@@ -1,11 +1,15 @@
 #include "tags/database_files.h"
 
 #include "platform/case_fold.h"
+#include "settings/settings.h"
 #include "tags/tag_database_file.h"
 
 #include <algorithm>
 
 namespace brixtel {
+
+static_assert(kMaxStoredDatabaseFiles == last_file_database - first_file_database + 1,
+              "the stored list holds what the Database table numbers");
 
 TagDatabases::TagDatabases(std::wstring_view no_database_text) {
     slots_[0] = L"DUMMY";

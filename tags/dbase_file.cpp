@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -24,8 +25,13 @@ unsigned little_16(std::string_view bytes, std::size_t at) {
     return byte_at(bytes, at) | byte_at(bytes, at + 1) << 8;
 }
 
+unsigned little_32(std::string_view bytes, std::size_t at) {
+    return little_16(bytes, at) | little_16(bytes, at + 2) << 16;
+}
+
 struct Header {
-    int record_count = 0; // the low 16 bits of the stored count, signed
+    // As stored; the records are read only as far as the bytes reach.
+    std::uint32_t record_count = 0;
     std::size_t header_length = 0;
     std::size_t record_length = 0;
 };
@@ -35,7 +41,7 @@ std::optional<Header> read_header(std::string_view bytes) {
         return std::nullopt;
     }
     Header h;
-    h.record_count = static_cast<std::int16_t>(little_16(bytes, 4));
+    h.record_count = little_32(bytes, 4);
     h.header_length = little_16(bytes, 8);
     h.record_length = little_16(bytes, 10);
     return h;
@@ -131,12 +137,12 @@ TagFileContents read_dbase_tags(std::string_view bytes) {
         }
     }
     contents.is_tag_database = true;
-    const std::size_t length = header->record_length;
-    for (int i = 0; i < header->record_count; ++i) {
-        const std::size_t at = header->header_length + static_cast<std::size_t>(i) * length;
-        if (at + length > bytes.size()) {
-            break; // the file ends before the count says
-        }
+    const std::size_t length = header->record_length; // at least the deletion flag, as checked
+    // A count larger than the file holds (a damaged header) reads the records that are there.
+    const std::size_t body = bytes.size() - std::min(bytes.size(), header->header_length);
+    const std::size_t count = std::min<std::size_t>(header->record_count, body / length);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = header->header_length + i * length;
         const std::wstring record = to_wide(bytes.substr(at, length));
         if (record[0] != L' ') {
             continue; // marked deleted

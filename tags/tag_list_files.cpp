@@ -341,22 +341,19 @@ std::optional<std::vector<std::wstring>> TagListImport::read_entries(const std::
     }
     std::vector<std::wstring> entries = import_entries(text_file_lines(*text));
 
-    bool asked = false;
-    for (auto entry = entries.begin(); entry != entries.end();) {
-        if (parse_point_description(*entry)) {
-            ++entry;
-            continue;
+    const auto names_no_point = [](const std::wstring& entry) {
+        return !parse_point_description(entry).has_value();
+    };
+    if (std::ranges::any_of(entries, names_no_point)) {
+        if (seat.message_box(ids::ImportBadPointQuestion, ids::InvalidPoint, mb::YesNo) !=
+            ButtonYes) {
+            seat.message_box(ids::ImportWillNotContinue, ids::ImportAborted, mb::Ok);
+            return std::nullopt;
         }
-        if (!asked) {
-            asked = true;
-            if (seat.message_box(ids::ImportBadPointQuestion, ids::InvalidPoint, mb::YesNo) !=
-                ButtonYes) {
-                seat.message_box(ids::ImportWillNotContinue, ids::ImportAborted, mb::Ok);
-                return std::nullopt;
-            }
-        }
-        entry = entries.erase(entry);
+        std::erase_if(entries, names_no_point);
     }
+    if (entries.size() > kMaxImportEntries)
+        entries.resize(kMaxImportEntries);
     if (entries.empty()) {
         seat.message_box(ids::NoValidPointsImported, ids::NoPoints, mb::Ok);
         return std::nullopt;

@@ -80,6 +80,11 @@ bool import_line_well_formed(std::wstring_view line);
 // The non-blank lines trimmed of blanks and line ends, in display form, in file order.
 std::vector<std::wstring> import_entries(std::span<const std::wstring> lines);
 
+// An import takes at most this many entries of a file, the first that name a point: "Points
+// Exceeded" lists them in a list box, which holds 32,767 items on every system, and only 50
+// can be kept.
+inline constexpr std::size_t kMaxImportEntries = 32767;
+
 // "Points Exceeded": Remove takes out the selected rows (indexes into `entries`), at most
 // kMaxRemovedAtOnce of the first ones at a time, and keeps the order of the rest.
 inline constexpr std::size_t kMaxRemovedAtOnce = 500;

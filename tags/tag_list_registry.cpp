@@ -1,14 +1,19 @@
 #include "tags/tag_list_registry.h"
 
+#include "core/add_point_check.h"
 #include "settings/registry_values.h"
+#include "settings/settings.h"
 #include "tags/tag_list_entry.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace brixtel {
 namespace {
+
+static_assert(kMaxStoredListEntries == kMaxListedPoints, "a saved list holds what a list may");
 
 // Bounds the delete-index-0 loop should a key refuse to give up a subkey.
 constexpr std::uint32_t kMaxDeletions = 1u << 20;
@@ -130,7 +135,8 @@ std::vector<std::wstring> read_list_entries(Registry& registry, Seat& seat,
             seat.message_box(ids::TagsReadFailed, ids::RegistryError, mb::Ok);
         return entries;
     }
-    const std::uint32_t count = number_of(*key, L"NumberofTags").value_or(0);
+    const std::uint32_t count =
+        std::min(number_of(*key, L"NumberofTags").value_or(0), kMaxStoredListEntries);
     for (std::uint32_t i = 1; i <= count; ++i)
         entries.push_back(to_display_form(read_text(*key, tag_value_name(i), L"")));
     return entries;

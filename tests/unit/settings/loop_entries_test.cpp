@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace brixtel {
 namespace {
 
@@ -53,6 +55,38 @@ TEST(StoredLoopEntries, RegistryCountWinsAndPlaceholdersAreSkipped) {
     EXPECT_EQ(entries[0].host, L"alpha");
     EXPECT_EQ(entries[1].host, L"beta");
     EXPECT_EQ(entries[1].pcu, -1);
+}
+
+// Damaged counts read at most 1,000 entries, from the registry or from the file.
+TEST(StoredLoopEntries, CountsAreHeldToAThousand) {
+    const struct {
+        const char* name;
+        std::optional<std::uint32_t> registry_count;
+        const wchar_t* file_count;
+        int present;
+        std::size_t read;
+    } cases[] = {
+        {"registry, four billion", 0xFFFFFFFF, L"0", 2, 2},
+        {"registry, one past", 1001, L"0", 1001, 1000},
+        {"file, past 32 bits", std::nullopt, L"99999999999", 3, 3},
+        {"file, minus one", std::nullopt, L"-1", 1001, 1000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryRegistry registry;
+        MemoryProfile profile;
+        profile.set(kProfileSection, values::NumberOfLoopEntries, c.file_count);
+        if (c.registry_count) {
+            auto key = registry.create(kUser, keys::LoopEntries, RegistryAccess::ReadWrite).key;
+            write_number(*key, values::NumberOfLoopEntries, *c.registry_count);
+            for (int i = 1; i <= c.present; ++i)
+                write_text(*key, L"LoopEntry" + std::to_wstring(i), L"1 5001 h");
+        } else {
+            for (int i = 1; i <= c.present; ++i)
+                profile.set(kProfileSection, L"LoopEntry" + std::to_wstring(i), L"1 5001 h");
+        }
+        EXPECT_EQ(read_stored_loop_entries(registry, profile).size(), c.read);
+    }
 }
 
 TEST(StoredLoopEntries, FirstStartTakesTheFilesEntries) {

@@ -270,12 +270,46 @@ TEST_F(StartupReadTest, FirstStartValueFailuresNameTheirValue) {
     EXPECT_EQ(seat.boxes[1].flags, mb::Ok | mb::IconInformation);
 }
 
-TEST_F(StartupReadTest, DamagedCountsAreBounded) {
-    ini(L"NumberofTags", L"4000000000");
-    ini(L"DatabaseFiles", L"-5");
+// Counts past what the program holds (50 points a list, 28 database files) are damage: reading
+// them in full would offer thousands of files, each refused with a message box.
+TEST_F(StartupReadTest, FirstStartCountsAreHeldToWhatTheProgramHolds) {
+    const struct {
+        const wchar_t* tags;
+        const wchar_t* databases;
+        std::size_t seeded, offered;
+    } cases[] = {
+        {L"4000000000", L"-5", 50, 0},
+        {L"51", L"29", 50, 28},
+        {L"50", L"28", 50, 28},
+        {L"2", L"2", 2, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tags);
+        MemoryRegistry fresh;
+        MemoryProfile file;
+        file.set(L"Brixtel", values::NumberofTags, c.tags);
+        file.set(L"Brixtel", values::DatabaseFiles, c.databases);
+        testing::FakeSeat boxes;
+        RecordingTargets calls;
+        Settings read_settings;
+        LoggingOptions options;
+        read_settings_at_startup(fresh, file, boxes, calls, false, read_settings, options);
+        EXPECT_EQ(calls.seeded.size(), c.seeded);
+        EXPECT_EQ(calls.databases.size(), c.offered);
+    }
+}
+
+TEST_F(StartupReadTest, NormalStartOffersAtMostTwentyEightDatabaseFiles) {
+    registry.create(kUser, keys::Settings, RegistryAccess::ReadWrite);
+    auto databases = registry.create(kUser, keys::Databases, RegistryAccess::ReadWrite).key;
+    ASSERT_TRUE(databases);
+    write_number(*databases, values::DatabaseFiles, 0xFFFFFFFF);
+    write_text(*databases, L"Database1", L"C:\\plant.csv");
+    databases.reset();
     read();
-    EXPECT_LE(targets.seeded.size(), 10000u);
-    EXPECT_EQ(targets.calls.size(), 3u);
+    ASSERT_EQ(targets.databases.size(), 28u);
+    EXPECT_EQ(targets.databases.front(), L"C:\\plant.csv");
+    EXPECT_EQ(targets.databases.back(), L"");
 }
 
 } // namespace

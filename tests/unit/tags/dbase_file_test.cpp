@@ -101,17 +101,22 @@ INSTANTIATE_TEST_SUITE_P(
                   {five, {std::string("\x8E\x99-\xE1\0\0\0\0\0\0\0\0", 12) + "  1  2  3    4"}},
                   true,
                   {{L"\u00C4\u00D6-\u00DF", 1, 2, 3, 4}}},
-        DbaseCase{"CountUsesItsLowSixteenBits",
+        // The count is 32 bits wide: neither its low half alone nor a sign may cut it short.
+        DbaseCase{"CountOfWholeSixtyFourKi",
                   {five,
                    {row({"A", "1", "1", "1", "1"}), row({"B", "2", "2", "2", "2"})},
                    {},
-                   0x00010002},
+                   0x00010000},
                   true,
                   {{L"A", 1, 1, 1, 1}, {L"B", 2, 2, 2, 2}}},
-        DbaseCase{"NegativeCountReadsNothing",
+        DbaseCase{"CountWithItsSixteenthBitSet",
                   {five, {row({"A", "1", "1", "1", "1"})}, {}, 0x8001},
                   true,
-                  {}},
+                  {{L"A", 1, 1, 1, 1}}},
+        DbaseCase{"CountOfFourBillionReadsWhatIsThere",
+                  {five, {row({"A", "1", "1", "1", "1"})}, {}, 0xFFFFFFFF},
+                  true,
+                  {{L"A", 1, 1, 1, 1}}},
         DbaseCase{"CountBeyondTheFileReadsWhatIsThere",
                   {five, {row({"A", "1", "1", "1", "1"}), row({"B", "2", "2", "2", "2"})}, {}, 500},
                   true,
@@ -134,6 +139,17 @@ INSTANTIATE_TEST_SUITE_P(
                   true,
                   {{L"A", 1, 1, 1, 1}, {L"B", 2, 2, 2, 2}}}),
     [](const ::testing::TestParamInfo<DbaseCase>& info) { return std::string(info.param.name); });
+
+TEST(DbaseTable, TableOfMoreRecordsThanSixteenBitsCountIsReadWhole) {
+    constexpr int kRecords = 100000;
+    DbfTable table{five};
+    for (int i = 1; i <= kRecords; ++i)
+        table.records.push_back(
+            row({"T" + std::to_string(i), "1", "2", "3", std::to_string(i % 30000)}));
+    const TagFileContents contents = read_dbase_tags(testing::dbf_bytes(table));
+    ASSERT_EQ(contents.records.size(), static_cast<std::size_t>(kRecords));
+    EXPECT_EQ(contents.records.back(), (TagRecord{L"T100000", 1, 2, 3, 10000}));
+}
 
 TEST(DbaseTable, TruncatedHeaderIsNotATagDatabase) {
     const std::string bytes = testing::dbf_bytes({five, {row({"A", "1", "1", "1", "1"})}});

@@ -623,12 +623,25 @@ TEST_F(TagListImportTest, BadPointsAreDroppedOnceTheUserAgrees) {
     EXPECT_EQ(state.lists.back().entries, (std::vector<std::wstring>{entry(2), entry(3)}));
 }
 
+// Bad points are dropped before the entries are cut to what "Points Exceeded" can list.
+TEST_F(TagListImportTest, BadPointsDoNotTakePlacesInTheLongestList) {
+    std::vector<std::wstring> texts(100, L"Module 1,2 Block 3 -- BAD -- D");
+    const std::vector<std::wstring> good = entries(32767);
+    texts.insert(texts.end(), good.begin(), good.end());
+    seat.answers = {ButtonYes};
+    view.keep = 50;
+    EXPECT_EQ(run(lines(texts)), ImportOutcome::Imported);
+    EXPECT_EQ(view.offered, std::vector<std::size_t>{32767});
+    EXPECT_EQ(state.lists.back().entries.front(), entry(1));
+}
+
 TEST_F(TagListImportTest, MoreThanFiftyPointsMustBeReducedFirst) {
     struct Case {
         int count;
         std::vector<std::size_t> offered;
     };
-    const Case cases[] = {{50, {}}, {55, {55}}};
+    // Past what "Points Exceeded" can list, the file's first entries are offered.
+    const Case cases[] = {{50, {}}, {55, {55}}, {32767, {32767}}, {40000, {32767}}};
     for (const Case& c : cases) {
         view.offered.clear();
         view.keep = 50;

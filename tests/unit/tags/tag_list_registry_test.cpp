@@ -92,6 +92,30 @@ TEST_F(TagListRegistry, CountDecidesHowManyEntriesAreRead) {
               (std::vector<std::wstring>{L"Module 1,2,3 Block 4 -- T -- NO_DATABASE", L"", L""}));
 }
 
+// A list holds at most 50 points; a larger count is damage and must not read for hours.
+TEST_F(TagListRegistry, CountsPastFiftyReadFiftyEntries) {
+    const struct {
+        std::uint32_t count;
+        int present; // TagLookUp1 ... TagLookUp<present>
+        std::size_t read;
+    } cases[] = {{50, 50, 50}, {51, 51, 50}, {1000, 2, 50}, {0xFFFFFFFF, 2, 50}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        MemoryRegistry damaged;
+        damaged.create(kUser, kTags, RegistryAccess::ReadWrite);
+        seed_list(damaged, 1, L"A", {});
+        damaged.put(kUser, list_path(1), L"NumberofTags", number_value(c.count));
+        for (int i = 1; i <= c.present; ++i)
+            damaged.put(kUser, list_path(1), L"TagLookUp" + std::to_wstring(i),
+                        text_value(L"Module 1,2,3 Block " + std::to_wstring(i) + L" -- T -- D"));
+        const ListOfLists lists = read_all_lists(damaged, seat, folders);
+        ASSERT_EQ(lists.size(), 1u);
+        EXPECT_EQ(lists.front().count_as_read, c.count);
+        ASSERT_EQ(lists.front().entries.size(), c.read);
+        EXPECT_EQ(lists.front().entries[0], L"Module 1,2,3 Block 1 -- T -- D");
+    }
+}
+
 TEST_F(TagListRegistry, AGapHidesLaterLists) {
     seed_list(registry, 1, L"A", {});
     seed_list(registry, 3, L"C", {});
