@@ -113,13 +113,4 @@ echo "Brixtel VmRSS: $((rss0 / 1024)) MiB at the start, $((rss1 / 1024)) MiB whe
     "KiB hostile (the View buffer fills in both); file descriptors $fd0, $fd1, $fd2"
 [ $((rss2 - rss1)) -le $((rss1 - rss0 + rss_slack_kb)) ] ||
     failures+=("memory grew by $((rss2 - rss1)) KiB while hostile against $((rss1 - rss0)) KiB while quiet")
-[ "$running" = yes ] || failures+=("Brixtel ended during the run")
-[ "$closed" = yes ] || failures+=("Brixtel did not stop monitoring and close at the end")
-
-if [ ${#failures[@]} -eq 0 ]; then
-    echo "RESULT: PASS"
-    exit 0
-fi
-echo "RESULT: FAIL"
-printf '  - %s\n' "${failures[@]}"
-exit 1
+long_run_verdict

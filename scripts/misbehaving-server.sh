@@ -90,13 +90,4 @@ echo "Outages: $(figure outages); first value taken after a restart within $(fig
     "$reconnect_bound s; connections made: $(figure connections) (reconnects: $(figure reconnects))"
 sed -n 's/^FAULT /  fault: /p' "$RUN_DIR/check.out"
 [ "$check_status" = 0 ] || failures+=("the log does not match the simulator's records")
-[ "$running" = yes ] || failures+=("Brixtel ended during the run")
-[ "$closed" = yes ] || failures+=("Brixtel did not stop monitoring and close at the end")
-
-if [ ${#failures[@]} -eq 0 ]; then
-    echo "RESULT: PASS"
-    exit 0
-fi
-echo "RESULT: FAIL"
-printf '  - %s\n' "${failures[@]}"
-exit 1
+long_run_verdict

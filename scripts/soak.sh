@@ -152,13 +152,4 @@ echo "Linux fds: $start_fd at the start, $first_fd when full, $last_fd at the en
 if [ -n "$handles_full" ] && [ -n "$handles_last" ] && [ "$handles_full" -gt 0 ]; then
     [ $((handles_last - handles_full)) -le "$handle_slack" ] || failures+=("Windows handles grew from $handles_full to $handles_last")
 fi
-[ "$running" = yes ] || failures+=("Brixtel ended during the run")
-[ "$closed" = yes ] || failures+=("Brixtel did not stop monitoring and close at the end")
-
-if [ ${#failures[@]} -eq 0 ]; then
-    echo "RESULT: PASS"
-    exit 0
-fi
-echo "RESULT: FAIL"
-printf '  - %s\n' "${failures[@]}"
-exit 1
+long_run_verdict

@@ -72,6 +72,20 @@ long_run_stop_monitor() {
     return $done
 }
 
+# The run's verdict from the caller's `failures` array, `running` and `closed`: prints
+# RESULT: PASS or RESULT: FAIL with the failures, and exits 0 or 1.
+long_run_verdict() {
+    [ "$running" = yes ] || failures+=("Brixtel ended during the run")
+    [ "$closed" = yes ] || failures+=("Brixtel did not stop monitoring and close at the end")
+    if [ ${#failures[@]} -eq 0 ]; then
+        echo "RESULT: PASS"
+        exit 0
+    fi
+    echo "RESULT: FAIL"
+    printf '  - %s\n' "${failures[@]}"
+    exit 1
+}
+
 fd_count() { ls "/proc/$1/fd" 2>/dev/null | wc -l; }
 thread_count() { { awk '/^Threads:/ {print $2}' "/proc/$1/status"; } 2>/dev/null; }
 
