@@ -17,16 +17,8 @@ filter="${1:-.}"
 repetitions="${BENCH_REPETITIONS:-5}"
 say() { echo "bench-core: $*" >&2; }
 
-missing=()
-for package in cmake ninja-build g++ libbenchmark-dev python3 procps; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    say "installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+source scripts/lib/packages.sh
+install_missing_packages cmake ninja-build g++ libbenchmark-dev python3 procps
 
 say "building"
 { cmake --preset native >/dev/null &&

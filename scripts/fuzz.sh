@@ -21,17 +21,8 @@ seconds="${1:-}"
 runs="${FUZZ_RUNS:-}"
 jobs="${FUZZ_JOBS:-1}"
 
-packages=(cmake ninja-build clang libclang-rt-dev llvm)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+source scripts/lib/packages.sh
+install_missing_packages cmake ninja-build clang libclang-rt-dev llvm
 
 build_start=$(date +%s)
 if ! cmake --preset fuzz >/dev/null || ! cmake --build --preset fuzz -j2; then

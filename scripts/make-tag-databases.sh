@@ -15,16 +15,8 @@ fi
 folder="$1"
 records="${2:-100000}"
 
-missing=()
-for package in gcc python3 shapelib libshp-dev; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "make-tag-databases: installing ${missing[*]}" >&2
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+source "$top/scripts/lib/packages.sh"
+install_missing_packages gcc python3 shapelib libshp-dev
 
 mkdir -p "$folder"
 work=$(mktemp -d)

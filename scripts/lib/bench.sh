@@ -4,6 +4,7 @@
 # it sets nothing until a function is called.
 
 source scripts/lib/display.sh
+source scripts/lib/packages.sh
 
 # The seconds of each window given on the command line ($2) of the script $1, 10 to 3600.
 bench_seconds_argument() {
@@ -16,17 +17,9 @@ bench_seconds_argument() {
 
 # Installs the Debian packages a run needs that are missing (apt-get, so as root).
 bench_install_packages() {
-    local package missing=()
-    for package in cmake ninja-build g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-        wine wine64 xvfb xauth procps "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-            missing+=("$package")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    say "installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
-        { say "cannot install ${missing[*]} (run as root)"; return 1; }
+    install_missing_packages cmake ninja-build g++ g++-mingw-w64-x86-64-posix \
+        binutils-mingw-w64-x86-64 wine wine64 xvfb xauth procps "$@" ||
+        { say "cannot install what the run needs (run as root)"; return 1; }
 }
 
 # Builds the given targets of the windows preset and the simulator of the native one.
