@@ -10,6 +10,12 @@ bool has_text(const std::optional<std::wstring>& slot) {
     return slot && !slot->empty();
 }
 
+// Gives the text's storage back. A cleared string would keep its capacity, and a ring of
+// reused records would then only ever grow towards the longest text each slot once held.
+void release(std::wstring& text) {
+    std::wstring().swap(text);
+}
+
 } // namespace
 
 void PollSnapshot::clear_for_reuse() {
@@ -17,11 +23,11 @@ void PollSnapshot::clear_for_reuse() {
         value.reset();
     for (auto* slots : {&addresses, &times, &dates}) {
         for (auto& slot : *slots)
-            slot.clear();
+            release(slot);
     }
     colour = 0;
-    cycle_date.clear();
-    request_time.clear();
+    release(cycle_date);
+    release(request_time);
 }
 
 void PollSnapshot::clear_rows_after(std::size_t last_row) {

@@ -8,7 +8,7 @@ namespace {
 void fill(PollSnapshot& s) {
     for (std::size_t i = 0; i < kSnapshotSlots; ++i) {
         s.values[i] = L"v" + std::to_wstring(i);
-        s.addresses[i] = L"1-1-1-1";
+        s.addresses[i] = L"Module 1,2,5 Block 1";
         s.times[i] = L"12:00:00.000";
         s.dates[i] = L"1/2/2024";
         s.types[i] = 1;
@@ -18,6 +18,8 @@ void fill(PollSnapshot& s) {
     s.request_time = L"12:00:00.000";
 }
 
+// A reused record gives its texts' storage back: one that kept it would make the full ring
+// grow for as long as any slot meets a longer text than it held before.
 TEST(SnapshotList, RecyclingMovesOldestToNewestClearedButKeepsTypes) {
     SnapshotList list;
     PollSnapshot& oldest = list.allocate();
@@ -29,16 +31,20 @@ TEST(SnapshotList, RecyclingMovesOldestToNewestClearedButKeepsTypes) {
     EXPECT_EQ(list.newest(), &oldest);
     EXPECT_EQ(list.size(), 2u);
     EXPECT_EQ(list.records_made(), 2u);
+    const std::size_t unallocated = std::wstring().capacity();
     for (std::size_t i = 0; i < kSnapshotSlots; ++i) {
         EXPECT_FALSE(recycled->values[i]);
-        EXPECT_TRUE(recycled->addresses[i].empty());
-        EXPECT_TRUE(recycled->times[i].empty());
-        EXPECT_TRUE(recycled->dates[i].empty());
+        for (const auto* slots : {&recycled->addresses, &recycled->times, &recycled->dates}) {
+            EXPECT_TRUE((*slots)[i].empty());
+            EXPECT_EQ((*slots)[i].capacity(), unallocated);
+        }
         EXPECT_EQ(recycled->types[i], 1);
     }
     EXPECT_EQ(recycled->colour, 0u);
-    EXPECT_TRUE(recycled->cycle_date.empty());
-    EXPECT_TRUE(recycled->request_time.empty());
+    for (const std::wstring* text : {&recycled->cycle_date, &recycled->request_time}) {
+        EXPECT_TRUE(text->empty());
+        EXPECT_EQ(text->capacity(), unallocated);
+    }
 }
 
 TEST(SnapshotList, EmptyListHasNothingToRecycle) {
@@ -120,7 +126,7 @@ TEST(SnapshotRows, ClearingAfterLastRowKeepsEarlierRows) {
     EXPECT_FALSE(s.values[4]);
     EXPECT_EQ(s.types[4], 0);
     EXPECT_FALSE(s.values[51]);
-    EXPECT_EQ(s.addresses[51], L"1-1-1-1");
+    EXPECT_EQ(s.addresses[51], L"Module 1,2,5 Block 1");
 }
 
 } // namespace
