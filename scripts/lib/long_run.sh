@@ -109,8 +109,8 @@ long_run_sampler() {
     BACKGROUND_PIDS+=($!)
 }
 
-# The Windows handle counts monitor_tool.exe reported: "handles gdi user" per line (this Wine
-# reports 0 for another process).
+# The Windows handle counts monitor_tool.exe reported: "handles gdi user" per line (kernel handles
+# from the system's handle list; this Wine reports 0 GDI and USER objects for every process).
 handle_samples() {
     tr -d '\r' <"$RUN_DIR/monitor.out" | sed -n 's/^SAMPLE handles=\([0-9]*\) gdi=\([0-9]*\) user=\([0-9]*\).*/\1 \2 \3/p'
 }
