@@ -65,8 +65,8 @@ def read_records(run_dir, events):
 
 def cut_ticks(requests):
     """Reads cut into ticks. serials: serial -> (tick, block); ticks: list of {block: (disp,
-    serial or None)}; tick_times: epoch of each tick's first read."""
-    serials, ticks, tick_times, tick_incarnation = {}, [], [], []
+    serial or None)}; tick_times and last_reads: epoch of each tick's first and last read."""
+    serials, ticks, tick_times, tick_incarnation, last_reads = {}, [], [], [], []
     counters = {}
     previous_block, previous_incarnation = None, None
     for epoch, n, disposition, text in requests:
@@ -81,7 +81,9 @@ def cut_ticks(requests):
             ticks.append({})
             tick_times.append(epoch)
             tick_incarnation.append(n)
+            last_reads.append(None)
         previous_block, previous_incarnation = block, n
+        last_reads[-1] = epoch
         serial = None
         if disposition in ANSWERED:
             count = counters.get(n, 0)
@@ -89,7 +91,7 @@ def cut_ticks(requests):
             serial = n * 1000000 + count
             serials[serial] = (len(ticks) - 1, block, epoch, disposition)
         ticks[-1][block] = (disposition, serial)
-    return serials, ticks, tick_times, tick_incarnation
+    return serials, ticks, tick_times, tick_incarnation, last_reads
 
 
 def request_time(date_text, time_text):
@@ -156,6 +158,47 @@ def other_next(rows, row_ticks, index, column, serial, tick):
     return False
 
 
+def percentile(values, share):
+    if not values:
+        return None
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
+
+
+def milliseconds(value):
+    return "-" if value is None else "%.1f" % (value * 1000)
+
+
+def tick_timing(ticks, tick_times, last_read, late_cells):
+    """How the ticks look from the simulator, and where in its tick each answer Brixtel took
+    late stood: period (first read to the next tick's first), sending (first read to the
+    tick's last), slack (last read to the next tick's first), the late cells by their read's
+    place in the tick (1-10, 11-20, ...) and the time from each late cell's read to the next
+    tick."""
+    periods, sending, slack = [], [], []
+    for t in range(len(ticks) - 1):
+        if last_read[t] is not None:
+            periods.append(tick_times[t + 1] - tick_times[t])
+            sending.append(last_read[t] - tick_times[t])
+            slack.append(tick_times[t + 1] - last_read[t])
+    figures = {}
+    for name, values in (("period", periods), ("sending", sending), ("slack", slack)):
+        for label, share in (("median", 0.5), ("p10", 0.1), ("p90", 0.9), ("p99", 0.99)):
+            figures["tick_%s_ms_%s" % (name, label)] = milliseconds(percentile(values, share))
+    places = [0] * 5
+    to_next = []
+    for tick, block, epoch in late_cells:
+        order = sorted(ticks[tick])
+        place = order.index(block) if block in order else len(order) - 1
+        places[min(place // 10, 4)] += 1
+        if tick + 1 < len(tick_times):
+            to_next.append(tick_times[tick + 1] - epoch)
+    figures["late_by_place"] = "/".join(str(p) for p in places)
+    figures["late_read_to_next_tick_ms_median"] = milliseconds(percentile(to_next, 0.5))
+    figures["late_read_to_next_tick_ms_p10"] = milliseconds(percentile(to_next, 0.1))
+    return figures
+
+
 def outages(events):
     """(epoch the server was back, what) for every restart and every end of a silence."""
     back = []
@@ -182,7 +225,7 @@ def main():
 
     events = read_events(args.run_dir)
     requests = read_records(args.run_dir, events)
-    serials, ticks, tick_times, tick_incarnation = cut_ticks(requests)
+    serials, ticks, tick_times, tick_incarnation, last_reads = cut_ticks(requests)
     paths = sorted(p for pattern in args.log for p in glob.glob(pattern))
     rows, row_times = read_rows(paths, args.points)
     faults = []
@@ -240,6 +283,7 @@ def main():
                             "rows_unmatched", "superseded", "complete",
                             "missing_unmatched_row")}
     first_lost = []
+    late_cells = []  # (tick, block, epoch of the read) of each MISSING taken late
     for index, row in enumerate(rows):
         tick = row_ticks[index]
         if tick is None:
@@ -264,10 +308,12 @@ def main():
                     count["missing_" + disposition] += 1
                 elif serial is not None and shown_at.get(serial, -1) > index:
                     count["missing_taken_late"] += 1
+                    late_cells.append((tick, block, serials[serial][2]))
                 elif serial is not None and other_next(rows, row_ticks, index, column, serial, tick):
                     # Taken after the next tick and overwritten, in the cycle that took it, by
                     # another answer for the point: late, but which came first cannot be told.
                     count["missing_late_overwritten"] += 1
+                    late_cells.append((tick, block, serials[serial][2]))
                 else:
                     count["missing_lost"] += 1
                     if len(first_lost) < 5:
@@ -295,6 +341,7 @@ def main():
                     count["superseded"] += 1
     figures.update(count)
     figures["rows"] = len(rows)
+    figures.update(tick_timing(ticks, tick_times, last_reads, late_cells))
 
     # Ticks inside the logged span that answered something but have no row of their own.
     matched = sorted(set(t for t in row_ticks if t is not None))
