@@ -47,7 +47,7 @@ inline constexpr std::size_t kViewBufferLimit = 10000;
 
 // Oldest record first; the newest is the current one. Each operation takes the list's lock.
 // Records keep their address until freed or recycled. The records sit in a ring, so reusing
-// the oldest one as the newest allocates nothing.
+// the oldest one as the newest allocates no record (only its new texts).
 class SnapshotList {
   public:
     PollSnapshot& allocate();

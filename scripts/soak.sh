@@ -125,6 +125,13 @@ echo "Outages: $(figure outages); first value taken after a restart within $(fig
     "(mean $(figure back_after_restart_mean_s) s), after a silence within" \
     "$(figure back_after_silence_max_s) s (mean $(figure back_after_silence_mean_s) s);" \
     "connections made: $(figure connections) (reconnects: $(figure reconnects))"
+echo "Ticks as the simulator saw them (median / p90 / p99 ms): period $(figure tick_period_ms_median) /" \
+    "$(figure tick_period_ms_p90) / $(figure tick_period_ms_p99), first to last read" \
+    "$(figure tick_sending_ms_median) / $(figure tick_sending_ms_p90) / $(figure tick_sending_ms_p99)," \
+    "last read to the next tick $(figure tick_slack_ms_median) / $(figure tick_slack_ms_p90) /" \
+    "$(figure tick_slack_ms_p99); answers taken late by their read's place in the tick" \
+    "(1-10/.../41-50): $(figure late_by_place), their read $(figure late_read_to_next_tick_ms_median) ms" \
+    "before the next tick (median; p10 $(figure late_read_to_next_tick_ms_p10) ms)"
 sed -n 's/^FAULT /  fault: /p' "$check_out"
 [ "$check_status" = 0 ] || failures+=("the log does not match the simulator's records")
 
