@@ -62,7 +62,15 @@ Received Connection::receive(char* buffer, std::size_t size) {
         return {Received::Kind::Datagram, got};
     if (failure == net::error::WouldBlock || failure == net::error::TimedOut)
         return {Received::Kind::Idle};
+    if (failure == net::error::ConnectionReset && receive_wait_ms_ != kReceivePollAfterResetMs &&
+        net::set_receive_timeout(socket_, kReceivePollAfterResetMs))
+        receive_wait_ms_ = kReceivePollAfterResetMs;
     return {Received::Kind::Error, 0, failure};
+}
+
+unsigned Connection::receive_wait_ms() const {
+    std::lock_guard hold(lock_);
+    return receive_wait_ms_;
 }
 
 Closing Connection::close(bool quiet) {

@@ -17,6 +17,11 @@ namespace brixtel {
 
 // How long a receive waits before it looks whether the connection was closed meanwhile.
 inline constexpr unsigned kReceivePollMs = 50;
+// The wait once the peer's port was found unreachable (the server was down a moment). Under
+// Wine a socket that met that error no longer wakes its receiver when a datagram arrives, only
+// when the wait ends, so every answer would then lie unread for up to kReceivePollMs: a short
+// wait bounds that delay, at the cost of a few hundred empty wake-ups a second.
+inline constexpr unsigned kReceivePollAfterResetMs = 5;
 
 struct Received {
     enum class Kind {
@@ -48,8 +53,11 @@ class Connection {
     std::uint16_t local_port() const;
     // Bytes sent, or -1 (also once closed).
     int send(std::string_view bytes);
-    // One receive; Closed as soon as close() was called.
+    // One receive; Closed as soon as close() was called. After a reset (the peer's port was
+    // unreachable) later receives wait kReceivePollAfterResetMs at the most.
     Received receive(char* buffer, std::size_t size);
+    // How long a receive waits at the most, in milliseconds.
+    unsigned receive_wait_ms() const;
     // From any thread; later calls do nothing. A quiet close never reports a failure, also
     // not one of the receiver's close.
     Closing close(bool quiet);
@@ -69,6 +77,7 @@ class Connection {
     bool receiving_ = false;
     bool handle_closed_ = false;
     bool quiet_close_ = false;
+    unsigned receive_wait_ms_ = kReceivePollMs;
     std::optional<int> deferred_error_;
 };
 
