@@ -281,7 +281,7 @@ def main():
                             "missing_not_received_down", "missing_not_received_up",
                             "missing_taken_late", "missing_late_overwritten", "missing_lost", "foreign", "other",
                             "rows_unmatched", "superseded", "complete",
-                            "missing_unmatched_row")}
+                            "missing_unmatched_row", "missing_after_last_row")}
     first_lost = []
     late_cells = []  # (tick, block, epoch of the read) of each MISSING taken late
     for index, row in enumerate(rows):
@@ -314,6 +314,9 @@ def main():
                     # another answer for the point: late, but which came first cannot be told.
                     count["missing_late_overwritten"] += 1
                     late_cells.append((tick, block, serials[serial][2]))
+                elif index == len(rows) - 1:
+                    # The last row: logging stopped before a late answer could reach a row.
+                    count["missing_after_last_row"] += 1
                 else:
                     count["missing_lost"] += 1
                     if len(first_lost) < 5:
@@ -349,7 +352,7 @@ def main():
     for index, tick in enumerate(row_ticks):
         if tick is not None:
             row_of_tick.setdefault(tick, index)
-    lost = 0
+    lost = at_end = 0
     if matched:
         span = range(matched[0], matched[-1] + 1)
         answered_ticks = [t for t in span
@@ -374,6 +377,9 @@ def main():
                 if own is not None and rows[own][block - 1] != "MISSING":
                     continue  # overwritten in its own cycle by a late answer
                 later = next_row.get(tick + 1, len(rows)) if own is None else own + 1
+                if later >= len(rows):
+                    at_end += 1  # it came after the last row was written
+                    continue
                 if other_next(rows, row_ticks, later - 1, block - 1, serial, tick):
                     continue  # taken late and overwritten by another answer for the point
                 lost += 1
@@ -381,6 +387,7 @@ def main():
                     faults.append("the answer to block %d of tick %d (serial %d, %.3f) is in "
                                   "no row" % (block, tick, serial, tick_times[tick]))
     figures["answers_lost"] = lost
+    figures["answers_after_last_row"] = at_end
 
     for line in first_lost:
         faults.append("a MISSING the simulator did not cause: " + line)
