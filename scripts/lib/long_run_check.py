@@ -12,7 +12,8 @@ the latest tick its values come from, and every cell is judged:
   simulator (it was down); or it was answered in time but Brixtel took it after the next tick
   (then its value shows in a later row, or the next value in its column, within 20 ticks, is
   another answer for the point, which overwrote it); an answer that went out and is found
-  nowhere, while its column shows no other value in the next 20 ticks, is lost.
+  nowhere, while its column shows no other value in the next 20 ticks, is lost; unless its row
+  is the last one logged (logging stopped before a late answer could reach a row).
 
 And the other way round: every answer that went out in time is in the log, or the point's
 cell holds another answer there (a late one, or its next one); otherwise it was lost.
